@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/Controls.h"
+#include "platform/Locations.h"
 #include "platform/PropertyList.h"
 
 namespace platform {
@@ -69,17 +70,22 @@ public:
     virtual std::vector<Outlet> outlets() = 0;
     virtual std::vector<Action> actions() = 0;
 
-    // Called by the host before the pane is first selected.
-    void attach(Bundle bundle, Services& services) {
+    // Called by the host before the pane is first selected. The registry is
+    // where the pane finds its driver service; the host passes another one
+    // only when it was started with one (tests, demos).
+    void attach(Bundle bundle, Services& services, std::string serviceRegistry = kServiceRegistryPath) {
         bundle_ = std::move(bundle);
         services_ = &services;
+        serviceRegistry_ = std::move(serviceRegistry);
     }
     const Bundle& bundle() const { return bundle_; }
     Services& services() const { return *services_; }
+    const std::string& serviceRegistry() const { return serviceRegistry_; }
 
 private:
     Bundle bundle_;
     Services* services_ = nullptr;
+    std::string serviceRegistry_ = kServiceRegistryPath;
 };
 
 }  // namespace platform
