@@ -23,7 +23,9 @@ enum DriverMethod : uint32_t {
 class Nimbrel80211UserClientWrapper {
 public:
     explicit Nimbrel80211UserClientWrapper(std::string registry = platform::kServiceRegistryPath);
-    ~Nimbrel80211UserClientWrapper() = default;  // the owner calls disconnect first
+    // The owner calls disconnect first; a wrapper dropped without it still
+    // gives its handles back.
+    ~Nimbrel80211UserClientWrapper();
     Nimbrel80211UserClientWrapper(const Nimbrel80211UserClientWrapper&) = delete;
     Nimbrel80211UserClientWrapper& operator=(const Nimbrel80211UserClientWrapper&) = delete;
 
