@@ -1,0 +1,99 @@
+#include "settings/RecordMapping.h"
+
+#include "platform/MacRoman.h"
+#include "settings/KeyEncoding.h"
+#include "settings/KeyTypes.h"
+#include "settings/SettingsKeys.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+namespace {
+
+namespace keys = settings_keys;
+namespace values = settings_values;
+
+constexpr int32_t kKeySlotLimit = static_cast<int32_t>(kKeySlotSize);
+constexpr std::size_t kMaxSSIDLength = kSSIDFieldSize - 1;
+
+bool isOn(const SettingsDictionary& settings, std::string_view key) {
+    return settings.string(key) == values::kYes;
+}
+
+void mapNetwork(const std::string& desiredSSID, PrismPrefsRecord& record) {
+    if (desiredSSID == values::kAnyNetwork) {
+        record.ssid[0] = 0;
+        return;
+    }
+    std::string name = platform::toMacRoman(desiredSSID);
+    std::memset(record.ssid, 0, kSSIDFieldSize);
+    std::memcpy(record.ssid, name.data(), std::min(name.size(), kMaxSSIDLength));
+}
+
+// Sets the WEP fields of a recognised key type and returns the encoding of
+// the preferred key; anything else leaves them and reads the key as a password.
+KeyEncoding mapKeyType(const SettingsDictionary& settings, PrismPrefsRecord& record) {
+    std::optional<std::string> name = settings.string(keys::kWEPKeyType);
+    const KeyType* type = name ? keyTypeNamed(*name) : nullptr;
+    if (!type) return KeyEncoding::PasswordTransformation;
+    record.keyLength[0] = type->keyLength;
+    record.wepEnabled = 1;
+    record.txKeyIndex = 0;
+    return type->encoding;
+}
+
+void mapPreferredKey(const SettingsDictionary& settings, KeyEncoding encoding, PrismPrefsRecord& record) {
+    std::optional<std::string> value = settings.string(keys::kWEPKeyValue);
+    if (!value) return;
+    uint8_t* slot = record.key[0];
+    switch (encoding) {
+        case KeyEncoding::TextCopy:
+            copyTextKey(platform::toMacRoman(*value), slot, record.keyLength[0]);
+            break;
+        case KeyEncoding::HexParse:
+            parseKeyLoaderBuild(hexKeyScratch(*value).data(), slot, kKeySlotLimit);
+            break;
+        case KeyEncoding::PasswordTransformation:
+            transformPassword(*value, slot, record.keyLength[0]);
+            break;
+    }
+}
+
+// A transmit key number outside 1 to 4 selects the first key, as the pane
+// shows such a value.
+uint16_t txKeyIndexFor(int32_t keyNumber) {
+    bool inRange = keyNumber >= 1 && keyNumber <= static_cast<int32_t>(kKeySlotCount);
+    return inRange ? static_cast<uint16_t>(keyNumber - 1) : 0;
+}
+
+void mapMultipleKeys(const SettingsDictionary& settings, PrismPrefsRecord& record) {
+    record.wepEnabled = 1;
+    for (std::size_t slot = 0; slot < kKeySlotCount; ++slot) {
+        std::optional<std::string> text = settings.string(keys::kWEPKeys[slot]);
+        int32_t written = text ? parseKeyLoaderBuild(hexKeyScratch(*text).data(), record.key[slot], kKeySlotLimit)
+                               : parseKeyLoaderBuild(nullptr, record.key[slot], kKeySlotLimit);
+        record.keyLength[slot] = static_cast<uint8_t>(written);
+    }
+    if (std::optional<std::string> txKey = settings.string(keys::kWEPTxKey)) {
+        record.txKeyIndex = txKeyIndexFor(decimalValue(*txKey));
+    }
+}
+
+}  // namespace
+
+PrismPrefsRecord mapSettingsOntoRecord(const SettingsDictionary& settings, PrismPrefsRecord record) {
+    std::optional<std::string> desiredSSID = settings.string(keys::kDesiredSSID);
+    if (!desiredSSID) return record;
+    mapNetwork(*desiredSSID, record);
+    KeyEncoding encoding = mapKeyType(settings, record);
+    mapPreferredKey(settings, encoding, record);
+    record.portType = isOn(settings, keys::kIBSSMode) ? kPortTypeAdHoc : kPortTypeInfrastructure;
+    if (isOn(settings, keys::kShortPreamble)) {
+        record.flags |= kShortPreambleFlag;
+    } else {
+        record.flags &= static_cast<uint16_t>(~kShortPreambleFlag);
+    }
+    if (isOn(settings, keys::kWEPMultipleKeys)) mapMultipleKeys(settings, record);
+    return record;
+}

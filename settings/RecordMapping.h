@@ -1,0 +1,12 @@
+// How saved settings change the driver's settings record.
+#pragma once
+
+#include "driver/Records.h"
+#include "settings/SettingsFile.h"
+
+// The record that `driverRecord` (as getPrefs: filled it) becomes under the
+// settings. Without "DesiredSSID" nothing is mapped and the record comes back
+// as it was. Only the fields the settings decide change: driverWord, the
+// upper bits of flags and key bytes the settings don't touch come back as
+// they came.
+PrismPrefsRecord mapSettingsOntoRecord(const SettingsDictionary& settings, PrismPrefsRecord driverRecord);
