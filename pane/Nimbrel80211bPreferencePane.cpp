@@ -20,13 +20,15 @@ using platform::CheckBox;
 using platform::Control;
 using platform::Outlet;
 using platform::TextField;
+namespace keys = settings_keys;
+namespace values = settings_values;
 
 namespace {
 
 constexpr int kAnyNetworkRow = 0;
 constexpr int kNamedNetworkRow = 1;
 constexpr int kTxKeyRows = 4;
-constexpr std::size_t kHexKeyLimit = kKeySlotSize;
+constexpr int32_t kHexKeyLimit = kKeySlotSize;
 
 // The key field's label and hint, by item of the key-type pop-up.
 struct KeyPrompt {
@@ -258,7 +260,7 @@ TextField* Nimbrel80211bPreferencePane::keyField(int index) const {
 int Nimbrel80211bPreferencePane::shouldUnselect() {
     const int index = showPreferredEncryptionType->indexOfSelectedItem();
     const std::optional<int> position = index < 0 ? std::nullopt : std::optional<int>(index);
-    const std::optional<std::string> failure = checkPreferredKey(position, showPreferredEncryptionKey->stringValue());
+    const std::optional<std::string_view> failure = checkPreferredKey(position, showPreferredEncryptionKey->stringValue());
     if (!failure) return platform::kUnselectNow;
     services().runAlert(kInvalidKeyAlertTitle, *failure, kInvalidKeyAlertButton);
     return platform::kUnselectCancel;
@@ -412,7 +414,7 @@ void Nimbrel80211bPreferencePane::encodePreferredKey(PrismPrefsRecord& record, K
             parseKeyPaneBuild(hexKeyScratch(platform::toMacRoman(*key)).data(), slot, kHexKeyLimit);
             break;
         case KeyEncoding::PasswordTransformation:
-            transformPassword(*key, slot, record.keyLength[0] > kKeyLength64Bit);
+            transformPassword(*key, slot, record.keyLength[0]);
             break;
     }
 }

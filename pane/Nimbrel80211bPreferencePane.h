@@ -67,7 +67,6 @@ private:
     void fillNetworkList();
     void startStatusTimer();
     void stopStatusTimer();
-    void disableNetworkControls();
     void setNetworkControlsEnabled(bool enabled);
     void setMultipleKeyFieldsEnabled(bool enabled);
 
