@@ -450,4 +450,14 @@ bool writeTextFile(const std::string& path, const std::string& text) {
 
 bool writeWorldFile(const std::string& path, const WorldSpec& world) { return writeTextFile(path, worldXml(world)); }
 
+bool SimulatorSession::start(const std::optional<WorldSpec>& world, uint32_t unit) {
+    if (!world) return process_.start({std::nullopt, registry(), unit, journalPath(), {}});
+    const std::string path = folder_.file("world.plist");
+    return writeWorldFile(path, *world) && startWithWorldFile(path, unit);
+}
+
+bool SimulatorSession::startWithWorldFile(const std::string& worldPath, uint32_t unit) {
+    return process_.start({worldPath, registry(), unit, journalPath(), {}});
+}
+
 }  // namespace testsupport

@@ -149,4 +149,24 @@ std::string worldXml(const WorldSpec& world);
 bool writeWorldFile(const std::string& path, const WorldSpec& world);
 bool writeTextFile(const std::string& path, const std::string& text);
 
+// A simulator with a registry and a journal of its own in a temporary
+// folder: the usual set-up of a test.
+class SimulatorSession {
+public:
+    // Writes the world (when given) to world.plist and starts the simulator
+    // on it; the built-in demo world without one.
+    bool start(const std::optional<WorldSpec>& world = std::nullopt, uint32_t unit = 0);
+    bool startWithWorldFile(const std::string& worldPath, uint32_t unit = 0);
+
+    std::string registry() const { return folder_.file("registry"); }
+    std::string journalPath() const { return folder_.file("journal.txt"); }
+    Journal journal() const { return readJournal(journalPath()); }
+    CardSimulatorProcess& process() { return process_; }
+    const TemporaryFolder& folder() const { return folder_; }
+
+private:
+    TemporaryFolder folder_;
+    CardSimulatorProcess process_;
+};
+
 }  // namespace testsupport
