@@ -355,7 +355,10 @@ bool scalarsEqual(plist_t a, plist_t b, plist_type type) {
 bool nodesEqual(plist_t rootA, plist_t rootB) {
     std::vector<std::pair<plist_t, plist_t>> stack{{rootA, rootB}};
     while (!stack.empty()) {
-        auto [a, b] = stack.back();
+        // Plain variables, not a structured binding: the lambda below uses b,
+        // and clang before 16 cannot capture a binding.
+        const plist_t a = stack.back().first;
+        const plist_t b = stack.back().second;
         stack.pop_back();
         if (!a || !b) {
             if (a != b) return false;
