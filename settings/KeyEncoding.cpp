@@ -82,7 +82,7 @@ int32_t parseKeyLoaderBuild(const char* text, uint8_t* out, int32_t limit) {
 void copyTextKey(std::string_view bytes8bit, uint8_t* slot, uint8_t keyLength) {
     std::size_t length = std::min<std::size_t>(keyLength, kKeySlotSize);
     std::size_t copied = std::min(bytes8bit.size(), length);
-    std::memcpy(slot, bytes8bit.data(), copied);
+    std::copy_n(bytes8bit.begin(), copied, slot);
     std::memset(slot + copied, 0, length - copied);
 }
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <ostream>
@@ -41,7 +42,7 @@ PrismPrefsRecord driverRecord() {
 
 // --- hand-written changes for the expected records
 
-void putBytes(uint8_t* field, const Bytes& bytes) { std::memcpy(field, bytes.data(), bytes.size()); }
+void putBytes(uint8_t* field, const Bytes& bytes) { std::copy(bytes.begin(), bytes.end(), field); }
 
 void putName(PrismPrefsRecord& r, const std::string& bytes) {
     std::memset(r.ssid, 0, sizeof r.ssid);
