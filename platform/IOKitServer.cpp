@@ -172,7 +172,6 @@ void ServicePublisher::serveClient(Client& client, PeerCredentials peer) {
     UserClientConnection connection;
     connection.peer = peer;
     if (openHandshake(fd, connection)) {
-        driver_.connectionOpened(connection);
         for (;;) {
             // Idle between calls for as long as the client likes; a frame
             // that has begun must be complete within the reply timeout.
@@ -207,7 +206,11 @@ bool ServicePublisher::openHandshake(int fd, UserClientConnection& connection) {
         std::lock_guard guard(lock_);
         connection.id = ++lastConnectionId_;
     }
-    return sendAll(fd, encodeOpenReply(frame.header.sequence, {kIOReturnSuccess}), deadline) == IoResult::Ok;
+    // The driver knows of the connection before its client does. Should the
+    // answer not go out, the first read fails and the connection closes.
+    driver_.connectionOpened(connection);
+    sendAll(fd, encodeOpenReply(frame.header.sequence, {kIOReturnSuccess}), deadline);
+    return true;
 }
 
 bool ServicePublisher::answerCall(int fd, const UserClientConnection& connection, const std::vector<uint8_t>& body,

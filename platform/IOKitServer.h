@@ -88,6 +88,7 @@ private:
 
     void acceptOne();
     void serveClient(Client& client, PeerCredentials peer);
+    // Whether the connection was opened (and the driver told of it).
     bool openHandshake(int fd, UserClientConnection& connection);
     bool answerCall(int fd, const UserClientConnection& connection, const std::vector<uint8_t>& body,
                     uint32_t sequence);
