@@ -7,6 +7,7 @@
 
 #include <plist/plist.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -61,61 +62,109 @@ PropertyValue valueCopying(plist_t borrowed) {
 
 // ------------------------------------------------------------ XML pre-scan
 
+// The scan errs on the side of depth: it may count an element that the
+// parser would not open, but never misses one. Opening tags are recognised
+// by their name's first letters alone, also inside comments, processing
+// instructions and CDATA sections, whose extent a lexer might see otherwise;
+// a closing tag counts only where it is plainly a tag. A tag whose extent is
+// ambiguous (a '<' inside it, a '>' inside quotes) and a construct that never
+// ends are refused.
+
+constexpr std::string_view kContainerNames[] = {"array", "dict"};
+constexpr std::size_t npos = std::string_view::npos;
+
 bool startsWith(std::string_view text, std::size_t at, std::string_view prefix) {
-    return text.size() - at >= prefix.size() && text.compare(at, prefix.size(), prefix) == 0;
+    return at <= text.size() && text.size() - at >= prefix.size() &&
+           text.compare(at, prefix.size(), prefix) == 0;
 }
 
-// Position just after the terminator that closes the construct at `at`, or
-// npos when the text ends first.
-std::size_t skipPast(std::string_view text, std::size_t at, std::string_view terminator) {
-    std::size_t end = text.find(terminator, at);
-    return end == std::string_view::npos ? end : end + terminator.size();
+bool isTagSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// Length of the container name at `at`, matched by its letters alone; 0 if none.
+std::size_t containerNameAt(std::string_view text, std::size_t at) {
+    for (std::string_view name : kContainerNames) {
+        if (startsWith(text, at, name)) return name.size();
+    }
+    return 0;
 }
 
-bool isNameEnd(char c) {
-    return c == '>' || c == '/' || c == ' ' || c == '\t' || c == '\r' || c == '\n';
+// A closing tag's name must be followed by white space or '>'.
+bool isExactContainerName(std::string_view text, std::size_t at) {
+    std::size_t length = containerNameAt(text, at);
+    return length != 0 && at + length < text.size() &&
+           (isTagSpace(text[at + length]) || text[at + length] == '>');
 }
 
-bool isContainerName(std::string_view text, std::size_t at) {
-    for (std::string_view name : {std::string_view("array"), std::string_view("dict")}) {
-        if (startsWith(text, at, name) && at + name.size() < text.size() &&
-            isNameEnd(text[at + name.size()])) {
-            return true;
+std::size_t containerOpeningsIn(std::string_view region) {
+    std::size_t count = 0;
+    for (std::size_t at = region.find('<'); at != npos; at = region.find('<', at + 1)) {
+        if (containerNameAt(region, at + 1) != 0) ++count;
+    }
+    return count;
+}
+
+// Position of the '>' that ends the tag or declaration at `at`, or npos when
+// it never ends or its end is ambiguous.
+std::size_t unambiguousTagEnd(std::string_view text, std::size_t at) {
+    char quote = 0;
+    for (std::size_t i = at + 1; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '<') return npos;
+        if (quote != 0) {
+            if (c == quote) quote = 0;
+            if (c == '>') return npos;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (c == '>') {
+            return i;
         }
     }
-    return false;
+    return npos;
 }
 
-// Counts the nesting of <array> and <dict> elements. Comments, processing
-// instructions, declarations and CDATA sections hold no elements. A close tag
-// of a container with none open, or a construct that never ends, is refused;
-// other malformed text is left to the parser.
+// "<array/>" or "<array />": nothing but white space between name and "/>".
+bool isPlainSelfClosing(std::string_view text, std::size_t nameEnd, std::size_t tagEnd) {
+    if (text[tagEnd - 1] != '/' || tagEnd - 1 < nameEnd) return false;
+    for (std::size_t i = nameEnd; i < tagEnd - 1; ++i) {
+        if (!isTagSpace(text[i])) return false;
+    }
+    return true;
+}
+
+struct Skipped {
+    std::string_view opener;
+    std::string_view terminator;
+};
+
+constexpr Skipped kSkippedConstructs[] = {{"<!--", "-->"}, {"<![CDATA[", "]]>"}, {"<?", "?>"}};
+
 bool xmlNestingWithinBound(std::string_view text) {
     std::size_t depth = 0;
     std::size_t at = 0;
-    while ((at = text.find('<', at)) != std::string_view::npos) {
-        if (startsWith(text, at, "<!--")) {
-            at = skipPast(text, at + 4, "-->");
-        } else if (startsWith(text, at, "<![CDATA[")) {
-            at = skipPast(text, at + 9, "]]>");
-        } else if (startsWith(text, at, "<?")) {
-            at = skipPast(text, at + 2, "?>");
-        } else if (startsWith(text, at, "</")) {
-            if (isContainerName(text, at + 2)) {
-                if (depth == 0) return false;
-                --depth;
-            }
-            at = skipPast(text, at + 2, ">");
-        } else {
-            bool container = isContainerName(text, at + 1);
-            std::size_t close = text.find('>', at + 1);
-            if (close == std::string_view::npos) return false;
-            bool selfClosing = text[close - 1] == '/';
-            if (container && !selfClosing && ++depth > kMaxNestingDepth) return false;
-            at = close + 1;
+    while ((at = text.find('<', at)) != npos) {
+        const Skipped* skipped = nullptr;
+        for (const Skipped& construct : kSkippedConstructs) {
+            if (startsWith(text, at, construct.opener)) skipped = &construct;
         }
-        // An unterminated construct leaves the rest unscanned: refused.
-        if (at == std::string_view::npos) return false;
+        if (skipped) {
+            std::size_t end = text.find(skipped->terminator, at + skipped->opener.size());
+            if (end == npos) return false;
+            depth += containerOpeningsIn(text.substr(at, end - at));
+            at = end + skipped->terminator.size();
+        } else {
+            std::size_t end = unambiguousTagEnd(text, at);
+            if (end == npos) return false;
+            if (text[at + 1] == '/') {
+                if (isExactContainerName(text, at + 2)) {
+                    if (depth == 0) return false;
+                    --depth;
+                }
+            } else if (std::size_t length = containerNameAt(text, at + 1)) {
+                if (!isPlainSelfClosing(text, at + 1 + length, end)) ++depth;
+            }
+            at = end + 1;
+        }
+        if (depth > kMaxNestingDepth) return false;
     }
     return true;
 }
@@ -160,6 +209,10 @@ public:
         uint8_t type = marker >> 4;
         bool isArrayOrSet = type == 0xA || type == 0xC;
         bool isDict = type == 0xD;
+        // libplist keeps a UTF-16 string's converted length, so a zero code
+        // unit inside leaves a text shorter than its length: the getters
+        // assert and the XML writer reads past the text. Refused.
+        if (type == kUtf16StringType) return !hasZeroCodeUnit(offset, marker);
         if (!isArrayOrSet && !isDict) return true;
         std::size_t at = offset + 1;
         uint64_t count = marker & 0x0F;
@@ -176,6 +229,21 @@ public:
     }
 
 private:
+    static constexpr uint8_t kUtf16StringType = 0x6;
+
+    // Whether the UTF-16 string at offset holds a zero code unit within the
+    // object area; a length beyond it is left for the parser to refuse.
+    bool hasZeroCodeUnit(std::size_t offset, uint8_t marker) const {
+        std::size_t at = offset + 1;
+        uint64_t units = marker & 0x0F;
+        if (units == 0x0F && !readExtendedCount(at, units)) return true;
+        const uint64_t present = std::min<uint64_t>(units, (offsetTable_ - at) / 2);
+        for (uint64_t i = 0; i < present; ++i) {
+            if (bytes_[at + 2 * i] == 0 && bytes_[at + 2 * i + 1] == 0) return true;
+        }
+        return false;
+    }
+
     // A count of 15 or more follows the marker as an integer object.
     bool readExtendedCount(std::size_t& at, uint64_t& count) const {
         if (at >= offsetTable_) return false;
