@@ -1,6 +1,6 @@
 // Property lists through libplist. libplist builds, copies, compares and
 // frees its trees recursively, so every input is first checked by a bounded,
-// non-recursive scan: a file nested deeper than kMaxNestingDepth, or a binary
+// non-recursive scan: a file nested deeper than kMaxPropertyListNesting, or a binary
 // file whose object graph unfolds into more than kMaxUnfoldedObjects nodes,
 // never reaches the parser.
 #include "platform/PropertyList.h"
@@ -20,9 +20,6 @@ namespace platform {
 
 namespace {
 
-// Settings files hold no containers at all; Info.plists and world files a
-// few levels. Anything deeper is refused before libplist recurses into it.
-constexpr std::size_t kMaxNestingDepth = 64;
 // A binary file may share one object among many references; libplist copies
 // each shared object, so the tree it builds can be far larger than the file.
 constexpr std::size_t kMaxUnfoldedObjects = 1u << 20;
@@ -164,7 +161,7 @@ bool xmlNestingWithinBound(std::string_view text) {
             }
             at = end + 1;
         }
-        if (depth > kMaxNestingDepth) return false;
+        if (depth > kMaxPropertyListNesting) return false;
     }
     return true;
 }
@@ -283,7 +280,7 @@ bool binaryGraphWithinBound(std::span<const uint8_t> bytes) {
         if (++unfolded > kMaxUnfoldedObjects) return false;
         if (!layout.references(next.object, refs)) return false;
         if (refs.empty()) continue;
-        if (next.depth >= kMaxNestingDepth) return false;
+        if (next.depth >= kMaxPropertyListNesting) return false;
         for (uint64_t ref : refs) stack.push_back({ref, next.depth + 1});
     }
     return true;
@@ -309,7 +306,7 @@ bool treeDepthWithinBound(plist_t root) {
         stack.pop_back();
         plist_type type = plist_get_node_type(next.node);
         if (type != PLIST_ARRAY && type != PLIST_DICT) continue;
-        if (next.depth > kMaxNestingDepth) return false;
+        if (next.depth > kMaxPropertyListNesting) return false;
         if (type == PLIST_ARRAY) {
             uint32_t size = plist_array_get_size(next.node);
             for (uint32_t i = 0; i < size; ++i) {
@@ -625,16 +622,20 @@ void PropertyDictionary::set(const std::string& key, PropertyValue value) {
 
 // ============================================================ files
 
+bool propertyListNestingWithinBound(std::span<const uint8_t> bytes) {
+    if (isBinary(bytes)) return binaryGraphWithinBound(bytes);
+    return xmlNestingWithinBound(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}
+
 std::optional<PropertyDictionary> parsePropertyListDictionary(std::span<const uint8_t> bytes) {
     if (bytes.empty() || bytes.size() > kMaxPropertyListFileSize) return std::nullopt;
+    if (!propertyListNestingWithinBound(bytes)) return std::nullopt;
     const char* text = reinterpret_cast<const char*>(bytes.data());
     auto length = static_cast<uint32_t>(bytes.size());
     plist_t rawRoot = nullptr;
     if (isBinary(bytes)) {
-        if (!binaryGraphWithinBound(bytes)) return std::nullopt;
         plist_from_bin(text, length, &rawRoot);
     } else {
-        if (!xmlNestingWithinBound(std::string_view(text, bytes.size()))) return std::nullopt;
         plist_from_xml(text, length, &rawRoot);
     }
     PlistOwner root(rawRoot);

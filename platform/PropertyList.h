@@ -72,6 +72,16 @@ private:
 std::optional<PropertyDictionary> readPropertyListDictionary(const std::string& path);
 std::optional<PropertyDictionary> parsePropertyListDictionary(std::span<const uint8_t> bytes);
 
+// Maximum nesting of arrays and dictionaries, the root counting as one.
+// Settings files hold no containers below the root; Info.plists and world
+// files a few levels.
+inline constexpr std::size_t kMaxPropertyListNesting = 64;
+
+// The bounded, non-recursive check that runs before any bytes reach the
+// parser (which recurses): false when the bytes may nest deeper than
+// kMaxPropertyListNesting, or a binary list unfolds into too many objects.
+bool propertyListNestingWithinBound(std::span<const uint8_t> bytes);
+
 std::optional<std::string> serializeXmlPropertyList(const PropertyDictionary& dictionary);
 
 // Writes the dictionary as an XML property list in place (no temporary file

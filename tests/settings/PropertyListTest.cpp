@@ -95,6 +95,12 @@ std::string binaryChain(int arrays, bool fanOut) {
     return out;
 }
 
+std::string repeated(const std::string& text, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i) out += text;
+    return out;
+}
+
 std::string arrays(int levels) {
     std::string open, close;
     for (int i = 0; i < levels; ++i) {
@@ -151,6 +157,21 @@ const std::vector<ReadCase> kReadCases = {
      false,
      {}},
     {"XmlUnterminatedComment", xmlPlist("<dict><!-- <key>a</key></dict>"), false, {}},
+    // The parser honours quotes in tags and ends "<?>" at once: neither hides nesting.
+    {"XmlQuotedSlashDoesNotHideNesting",
+     xmlPlist("<dict><key>k</key>" + repeated("<array a=\"/>\">", 64) + repeated("</array>", 64) + "</dict>"),
+     false,
+     {}},
+    {"XmlShortInstructionDoesNotHideNesting",
+     xmlPlist("<dict><key>k</key><?>" + arrays(64) + "<? ?></dict>"), false, {}},
+    {"XmlAmbiguousTagEnd", xmlPlist("<dict a=\">\"><key>k</key><string>v</string></dict>"), false, {}},
+    {"XmlTagHoldingLessThan", xmlPlist("<dict <key>k</key><string>v</string></dict>"), false, {}},
+    {"XmlSelfClosingContainers",
+     xmlPlist("<dict><key>a</key><array/><key>d</key><dict /><key>s</key><string>v</string></dict>"), true,
+     {{"s", "v"}}},
+    {"XmlCommentsAndInstructions",
+     xmlPlist("<!-- head --><dict><?pi x?><key>s</key><!-- <array> --><string>v</string></dict>"), true,
+     {{"s", "v"}}},
     {"BinaryNestedToTheLimit", binaryChain(62, false), true, {}},
     {"BinaryNestedPastTheLimit", binaryChain(63, false), false, {}},
     {"BinaryNestedFarTooDeep", binaryChain(5000, false), false, {}},
@@ -173,6 +194,48 @@ TEST_P(PlatformPropertyListRead, ReadsOrRefuses) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, PlatformPropertyListRead, testing::ValuesIn(kReadCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The check in front of the parser, on its own: files whose nesting a lexer
+// could see deeper than the scan must be refused by the scan itself, since
+// the parser frees a deep tree recursively when it gives up.
+struct ScanCase {
+    const char* name;
+    std::string content;
+    bool withinBound;
+};
+
+void PrintTo(const ScanCase& row, std::ostream* out) { *out << row.name; }
+
+std::span<const uint8_t> bytesSpan(const std::string& text) {
+    return std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size());
+}
+
+const std::vector<ScanCase> kScanCases = {
+    {"PlainSettings", xmlPlist("<dict><key>k</key><string>v</string></dict>"), true},
+    {"NestedToTheLimit", nestedArrays(63), true},
+    {"NestedPastTheLimit", nestedArrays(64), false},
+    {"UnclosedDeepNesting", kXmlHead + "<dict><key>k</key>" + repeated("<array>", 100000), false},
+    {"QuotedSlashInOpeningTags", kXmlHead + "<dict><key>k</key>" + repeated("<array a=\"/>\">", 70000), false},
+    {"ShortInstructionHidingTags", kXmlHead + "<dict><key>k</key><?>" + repeated("<array>", 100000) + "?>",
+     false},
+    {"CommentHidingTags", kXmlHead + "<dict><key>k</key><!-->" + repeated("<array>", 100000) + "-->", false},
+    {"CloseTagsInCommentThenNesting",
+     xmlPlist("<dict><!-- </array></array></array> --><key>k</key>" + arrays(64) + "</dict>"), false},
+    {"CloseBeforeAnyOpen", xmlPlist("</array><dict/>"), false},
+    {"BinaryToTheLimit", binaryChain(62, false), true},
+    {"BinaryPastTheLimit", binaryChain(63, false), false},
+    {"BinaryUnfoldingTooFar", binaryChain(40, true), false},
+    {"BinaryUnfoldingWithinBound", binaryChain(10, true), true},
+};
+
+class PlatformPropertyListScan : public testing::TestWithParam<ScanCase> {};
+
+TEST_P(PlatformPropertyListScan, BoundsNestingBeforeParsing) {
+    EXPECT_EQ(platform::propertyListNestingWithinBound(bytesSpan(GetParam().content)), GetParam().withinBound);
+}
+
+INSTANTIATE_TEST_SUITE_P(Inputs, PlatformPropertyListScan, testing::ValuesIn(kScanCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(PlatformPropertyListReadPaths, MissingFileAndFolderReadAsNoDictionary) {
