@@ -22,7 +22,7 @@ namespace {
 
 // A binary file may share one object among many references; libplist copies
 // each shared object, so the tree it builds can be far larger than the file.
-constexpr std::size_t kMaxUnfoldedObjects = 1u << 20;
+constexpr std::size_t kMaxUnfoldedObjects = 1u << 18;
 
 // ---------------------------------------------------------------- ownership
 
@@ -500,10 +500,18 @@ std::optional<std::vector<uint8_t>> readWholeFile(const std::string& path) {
 
 // Opens an existing file for rewriting, keeping its owner and mode, or
 // creates it readable by its owner only.
+// Anything but a regular file (a FIFO, a device) is refused; opening does not
+// block on it, and truncation does not apply to it.
 int openForRewrite(const std::string& path) {
     for (int attempt = 0; attempt < 2; ++attempt) {
-        int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOCTTY);
-        if (fd >= 0 || errno != ENOENT) return fd;
+        int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+        if (fd >= 0) {
+            struct stat info {};
+            if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) return fd;
+            ::close(fd);
+            return -1;
+        }
+        if (errno != ENOENT) return -1;
         fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0600);
         if (fd >= 0 || errno != EEXIST) return fd;
     }

@@ -386,4 +386,15 @@ TEST(PlatformPropertyListWrite, UnwritablePlacesReportFailure) {
     EXPECT_FALSE(platform::writePropertyListDictionary(folder.file(""), dictionary));
 }
 
+// A FIFO in the file's place neither blocks a reader or writer nor counts as a file.
+TEST(PlatformPropertyListSpecialFiles, FifoIsRefusedWithoutBlocking) {
+    TempFolder folder;
+    std::string fifo = folder.file("settings.plist");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    PropertyDictionary dictionary;
+    dictionary.setString("DesiredSSID", "ANY");
+    EXPECT_FALSE(platform::readPropertyListDictionary(fifo));
+    EXPECT_FALSE(platform::writePropertyListDictionary(fifo, dictionary));
+}
+
 }  // namespace
