@@ -287,9 +287,11 @@ bool CardSimulatorProcess::start(const SimulatorOptions& options) {
     return false;
 }
 
-int CardSimulatorProcess::stop(std::chrono::milliseconds timeout) {
+int CardSimulatorProcess::stop(std::chrono::milliseconds timeout) { return stopWith(SIGTERM, timeout); }
+
+int CardSimulatorProcess::stopWith(int signalNumber, std::chrono::milliseconds timeout) {
     if (pid_ <= 0) return -1;
-    ::kill(pid_, SIGTERM);
+    ::kill(pid_, signalNumber);
     const std::optional<int> status = waitUntil(pid_, Clock::now() + timeout);
     if (!status) {
         kill();

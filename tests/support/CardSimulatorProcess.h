@@ -81,6 +81,8 @@ public:
     // SIGTERM, then waits for the end; the exit status, or -1 when it did
     // not exit by itself within the timeout (it is then killed).
     int stop(std::chrono::milliseconds timeout = std::chrono::seconds(10));
+    // The same with another signal, such as SIGINT.
+    int stopWith(int signalNumber, std::chrono::milliseconds timeout = std::chrono::seconds(10));
     // SIGKILL, and waits for the end.
     void kill();
 
