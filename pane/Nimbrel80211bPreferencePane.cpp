@@ -260,10 +260,22 @@ TextField* Nimbrel80211bPreferencePane::keyField(int index) const {
 int Nimbrel80211bPreferencePane::shouldUnselect() {
     const int index = showPreferredEncryptionType->indexOfSelectedItem();
     const std::optional<int> position = index < 0 ? std::nullopt : std::optional<int>(index);
-    const std::optional<std::string_view> failure = checkPreferredKey(position, showPreferredEncryptionKey->stringValue());
+    const std::optional<std::string_view> failure = checkPreferredKey(position, keyToCheck());
     if (!failure) return platform::kUnselectNow;
     services().runAlert(kInvalidKeyAlertTitle, *failure, kInvalidKeyAlertButton);
     return platform::kUnselectCancel;
+}
+
+// A field that still shows the stored key masked stands for the stored text,
+// which is what an apply keeps: a stored key written with a "$" or "0x"
+// prefix then passes as it did when it was typed, instead of being measured
+// by its mask, which has a character for every prefix character too.
+std::string Nimbrel80211bPreferencePane::keyToCheck() const {
+    std::string text = showPreferredEncryptionKey->stringValue();
+    if (showsStoredKey(text)) {
+        if (std::optional<std::string> stored = newPreferences.string(keys::kWEPKeyValue)) return *stored;
+    }
+    return text;
 }
 
 void Nimbrel80211bPreferencePane::didUnselect() {

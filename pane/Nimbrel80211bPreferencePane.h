@@ -81,6 +81,7 @@ private:
     void encodePreferredKey(PrismPrefsRecord& record, KeyEncoding encoding);
     void applyMultipleKeys(PrismPrefsRecord& record);
 
+    std::string keyToCheck() const;
     platform::TextField* keyField(int index) const;
     RecordReader recordReader() const;
 
