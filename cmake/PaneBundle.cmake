@@ -15,7 +15,8 @@
 #                                  @NIMBREL_BUNDLE_NAME@, @NIMBREL_BUNDLE_VERSION@
 #                                  (PROJECT_VERSION), @NIMBREL_BUNDLE_EXECUTABLE@,
 #                                  @NIMBREL_PRINCIPAL_CLASS@, @NIMBREL_MAIN_NIB_FILE@
-#                                  (default: a template holding exactly these six keys)
+#                                  (default: PaneInfo.plist.in next to this file,
+#                                  holding exactly these six keys)
 #     [LIBRARIES <lib>...]         linked privately into the plug-in
 #     [OUTPUT_DIR <dir>]           where the bundle is laid out (default:
 #                                  NIMBREL_PANES_DIR, the build tree's panes/)
@@ -29,28 +30,6 @@
 # installed the same way under lib/PreferencePanes/, the host's default folder.
 # The bundle's folder is the target property NIMBREL_BUNDLE_DIR.
 include_guard(GLOBAL)
-
-set(NIMBREL_PANE_INSTALL_DIR "lib/PreferencePanes")
-
-set(_NIMBREL_DEFAULT_INFO_PLIST [=[<?xml version="1.0" encoding="UTF-8"?>
-<!DOCTYPE plist PUBLIC "-//Apple//DTD PLIST 1.0//EN" "http://www.apple.com/DTDs/PropertyList-1.0.dtd">
-<plist version="1.0">
-<dict>
-	<key>CFBundleIdentifier</key>
-	<string>@NIMBREL_BUNDLE_IDENTIFIER@</string>
-	<key>CFBundleName</key>
-	<string>@NIMBREL_BUNDLE_NAME@</string>
-	<key>CFBundleVersion</key>
-	<string>@NIMBREL_BUNDLE_VERSION@</string>
-	<key>CFBundleExecutable</key>
-	<string>@NIMBREL_BUNDLE_EXECUTABLE@</string>
-	<key>NSPrincipalClass</key>
-	<string>@NIMBREL_PRINCIPAL_CLASS@</string>
-	<key>NSMainNibFile</key>
-	<string>@NIMBREL_MAIN_NIB_FILE@</string>
-</dict>
-</plist>
-]=])
 
 function(nimbrel_add_pane_bundle target)
   cmake_parse_arguments(PARSE_ARGV 1 ARG "NO_INSTALL"
@@ -76,6 +55,9 @@ function(nimbrel_add_pane_bundle target)
   get_filename_component(ui_source "${ARG_UI}" ABSOLUTE)
   if(NOT ARG_NIB_NAME)
     get_filename_component(ARG_NIB_NAME "${ui_source}" NAME_WE)
+  endif()
+  if(NOT ARG_INFO_PLIST_IN)
+    set(ARG_INFO_PLIST_IN "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/PaneInfo.plist.in")
   endif()
   if(NOT ARG_OUTPUT_DIR)
     set(ARG_OUTPUT_DIR ${NIMBREL_PANES_DIR})
@@ -107,11 +89,7 @@ function(nimbrel_add_pane_bundle target)
   set(NIMBREL_BUNDLE_EXECUTABLE "${ARG_EXECUTABLE}")
   set(NIMBREL_PRINCIPAL_CLASS "${ARG_PRINCIPAL_CLASS}")
   set(NIMBREL_MAIN_NIB_FILE "${ARG_NIB_NAME}")
-  if(ARG_INFO_PLIST_IN)
-    configure_file("${ARG_INFO_PLIST_IN}" "${bundle_dir}/Contents/Info.plist" @ONLY)
-  else()
-    file(CONFIGURE OUTPUT "${bundle_dir}/Contents/Info.plist" CONTENT "${_NIMBREL_DEFAULT_INFO_PLIST}" @ONLY)
-  endif()
+  configure_file("${ARG_INFO_PLIST_IN}" "${bundle_dir}/Contents/Info.plist" @ONLY)
 
   # Copied at build time, so that a rebuild restores it.
   set(ui_output "${bundle_dir}/Contents/Resources/${ARG_NIB_NAME}.ui")
@@ -124,7 +102,8 @@ function(nimbrel_add_pane_bundle target)
   add_dependencies(${target} ${target}_interface)
 
   if(NOT ARG_NO_INSTALL)
-    set(install_dir "${NIMBREL_PANE_INSTALL_DIR}/${bundle_folder}/Contents")
+    # The host's default folder under the prefix.
+    set(install_dir "lib/PreferencePanes/${bundle_folder}/Contents")
     install(TARGETS ${target} LIBRARY DESTINATION "${install_dir}/MacOS")
     install(FILES "${bundle_dir}/Contents/Info.plist" DESTINATION "${install_dir}")
     install(FILES "${ui_source}" DESTINATION "${install_dir}/Resources" RENAME "${ARG_NIB_NAME}.ui")

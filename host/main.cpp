@@ -6,7 +6,7 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
-#include <sstream>
+#include <string_view>
 
 #include "host/HostOptions.h"
 #include "host/HostWindow.h"
@@ -20,6 +20,22 @@
 namespace {
 
 constexpr int kUsageFailure = 2;
+
+// What Qt says about the machine rather than the script: left out of a
+// script's standard error.
+constexpr std::string_view kEnvironmentNotices[] = {
+    "This plugin does not support propagateSizeHints()",
+    "QStandardPaths: XDG_RUNTIME_DIR not set",
+};
+
+QtMessageHandler qtDefaultHandler = nullptr;
+
+void scriptMessageHandler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    std::string text = message.toStdString();
+    for (std::string_view notice : kEnvironmentNotices)
+        if (text.starts_with(notice)) return;
+    qtDefaultHandler(type, context, message);
+}
 
 std::optional<std::string> readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -88,6 +104,7 @@ int main(int argc, char** argv) {
         script = std::move(*text);
         // Real widgets without a display.
         qputenv("QT_QPA_PLATFORM", "offscreen");
+        qtDefaultHandler = qInstallMessageHandler(scriptMessageHandler);
     }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("PreferencesHost"));

@@ -133,9 +133,13 @@ private:
             auto found = outletWidgets_.find(outlet.name());
             if (found == outletWidgets_.end())
                 return fail("the interface has no control for the outlet " + outlet.name());
-            if (controlKindOfWidget(found->second) != outlet.kind())
-                return fail("the outlet " + outlet.name() + " is a " + controlKindName(outlet.kind()) +
-                            ", but the interface has " + describe(found->second) + " there");
+            std::optional<ControlKind> kind = controlKindOfWidget(found->second);
+            if (kind == outlet.kind()) continue;
+            std::string hint = outlet.kind() == ControlKind::RadioMatrix && !kind
+                                   ? " (a radio matrix is a container with the property controlKind = matrix)"
+                                   : "";
+            return fail("the outlet " + outlet.name() + " is a " + controlKindName(outlet.kind()) +
+                        ", but the interface has " + describe(found->second) + " there" + hint);
         }
         return true;
     }

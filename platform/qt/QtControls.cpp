@@ -51,13 +51,11 @@ bool isContainer(const QWidget* widget) {
     return qstrcmp(className, "QWidget") == 0 || qstrcmp(className, "QFrame") == 0;
 }
 
+// Only a container that says so is a matrix: a group of radio buttons may
+// also be just part of a larger layout.
 std::optional<ControlKind> containerKind(const QWidget* widget) {
-    QVariant declared = widget->property(kControlKindProperty);
-    if (declared.isValid()) {
-        if (declared.toString() == QLatin1String(kMatrixKind)) return ControlKind::RadioMatrix;
-        return std::nullopt;
-    }
-    if (!widget->findChildren<QRadioButton*>().isEmpty()) return ControlKind::RadioMatrix;
+    if (widget->property(kControlKindProperty).toString() == QLatin1String(kMatrixKind))
+        return ControlKind::RadioMatrix;
     return std::nullopt;
 }
 

@@ -107,8 +107,10 @@ private:
     QCheckBox* box() const;
 };
 
-// A container whose radio buttons are its rows, in the order of its grid
-// layout, else in the order of the interface description. One column.
+// A container (QGroupBox, QFrame or QWidget with the dynamic property
+// controlKind = "matrix") whose radio buttons are its rows, in the order of
+// its grid layout, else in the order of the interface description. One
+// column.
 class QtRadioMatrix final : public QtControlOf<RadioMatrix> {
 public:
     explicit QtRadioMatrix(QWidget* container);

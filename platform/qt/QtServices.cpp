@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "platform/qt/QtControls.h"
 
@@ -30,11 +31,11 @@ public:
     QtTimer(QtServices& owner, std::function<void()> action) : owner_(&owner), action_(std::move(action)) {}
 
     ~QtTimer() override {
-        // Possibly from within its own timeout: the QTimer goes later.
-        if (timer_) {
-            timer_->stop();
-            timer_->deleteLater();
-        }
+        if (!timer_) return;
+        timer_->stop();
+        // The last reference may go at the end of the timer's own timeout.
+        if (timer_ == firingTimer) timer_->deleteLater();
+        else delete timer_;
     }
 
     void start(int milliseconds) {
@@ -42,8 +43,11 @@ public:
         timer_->setTimerType(Qt::PreciseTimer);
         timer_->setInterval(milliseconds);
         std::weak_ptr<QtTimer> self = weak_from_this();
-        QObject::connect(timer_, &QTimer::timeout, timer_, [self] {
+        QTimer* qtTimer = timer_;
+        QObject::connect(timer_, &QTimer::timeout, timer_, [self, qtTimer] {
+            const QTimer* outer = std::exchange(firingTimer, qtTimer);
             if (std::shared_ptr<QtTimer> timer = self.lock()) timer->fire();
+            firingTimer = outer;
         });
         timer_->start();
     }
@@ -60,6 +64,8 @@ public:
     bool isValid() const override { return valid_; }
 
 private:
+    static inline const QTimer* firingTimer = nullptr;
+
     void fire() {
         if (!valid_ || (owner_ && owner_->isInModalAlert())) return;
         action_();
