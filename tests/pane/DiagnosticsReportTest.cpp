@@ -42,6 +42,8 @@ struct ReportCase {
     std::vector<uint16_t> reads;
 };
 
+void PrintTo(const ReportCase& c, std::ostream* out) { *out << c.name; }
+
 const auto kFails = std::nullopt;
 
 std::vector<ReportCase> reportCases() {
@@ -154,6 +156,8 @@ struct NameCase {
     uint16_t type;
     const char* name;
 };
+
+void PrintTo(const NameCase& c, std::ostream* out) { *out << c.name; }
 
 class PaneHardwareTypeName : public testing::TestWithParam<NameCase> {};
 

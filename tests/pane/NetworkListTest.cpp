@@ -22,6 +22,8 @@ struct ScanCase {
     std::vector<std::string> names;
 };
 
+void PrintTo(const ScanCase& c, std::ostream* out) { *out << c.name; }
+
 std::vector<ScanEntry> sixteenNetworks() {
     std::vector<ScanEntry> entries;
     for (int i = 0; i < 16; ++i) entries.push_back({1, 3, "N" + std::to_string(10 + i)});
@@ -75,6 +77,8 @@ struct MaskCase {
     std::string stored;
     std::string mask;
 };
+
+void PrintTo(const MaskCase& c, std::ostream* out) { *out << c.name; }
 
 const std::string kBullet = "\xE2\x80\xA2";
 

@@ -49,6 +49,8 @@ struct StatusCase {
     std::vector<uint16_t> reads;
 };
 
+void PrintTo(const StatusCase& c, std::ostream* out) { *out << c.name; }
+
 const std::string kMAC = "00:0A:FF:01:23:45";
 const auto kFails = std::nullopt;
 
