@@ -49,19 +49,23 @@ HostWindow::HostWindow(std::vector<platform::PaneBundle> bundles, std::string pa
     : panesFolder_(std::move(panesFolder)), serviceRegistry_(std::move(serviceRegistry)), services_(services) {
     services_.setAlertParent(this);
     pages_ = new QStackedWidget(this);
+    pages_->setObjectName(QStringLiteral("pages"));
     showAllPage_ = makeShowAllPage(bundles);
     for (platform::PaneBundle& bundle : bundles)
         panes_.push_back(std::make_unique<PaneEntry>(PaneEntry{std::move(bundle), nullptr}));
 
     panePage_ = new QWidget();
+    panePage_->setObjectName(QStringLiteral("panePage"));
     paneLayout_ = new QVBoxLayout(panePage_);
 
     failurePage_ = new QWidget();
+    failurePage_->setObjectName(QStringLiteral("failurePage"));
     auto* failureLayout = new QHBoxLayout(failurePage_);
     auto* failureIcon = new QLabel();
     failureIcon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(48, 48));
     failureIcon->setAlignment(Qt::AlignTop);
     failureText_ = new QLabel();
+    failureText_->setObjectName(QStringLiteral("failureText"));
     failureText_->setWordWrap(true);
     failureText_->setTextFormat(Qt::PlainText);
     failureText_->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -85,8 +89,10 @@ HostWindow::~HostWindow() {
 
 QWidget* HostWindow::makeShowAllPage(const std::vector<platform::PaneBundle>& bundles) {
     auto* page = new QWidget();
+    page->setObjectName(QStringLiteral("showAllPage"));
     auto* layout = new QVBoxLayout(page);
     paneList_ = new QListWidget();
+    paneList_->setObjectName(QStringLiteral("paneList"));
     paneList_->setViewMode(QListView::IconMode);
     paneList_->setIconSize(QSize(48, 48));
     paneList_->setGridSize(QSize(120, 90));
@@ -104,6 +110,7 @@ QWidget* HostWindow::makeShowAllPage(const std::vector<platform::PaneBundle>& bu
         chooseFromUser(*panes_.at(static_cast<std::size_t>(item->data(kPaneRole).toInt())));
     });
     notice_ = new QLabel();
+    notice_->setObjectName(QStringLiteral("notice"));
     notice_->setWordWrap(true);
     notice_->setTextFormat(Qt::PlainText);
     if (bundles.empty()) notice_->setText(QStringLiteral("No preference panes in %1.").arg(qstring(panesFolder_)));
@@ -138,6 +145,9 @@ void HostWindow::makeActions() {
 }
 
 PaneEntry* HostWindow::findPane(std::string_view name) const {
+    // A folder name is unique in the folder; a CFBundleName need not be.
+    for (const std::unique_ptr<PaneEntry>& entry : panes_)
+        if (entry->bundle.isFolderNamed(name)) return entry.get();
     for (const std::unique_ptr<PaneEntry>& entry : panes_)
         if (entry->bundle.isNamed(name)) return entry.get();
     return nullptr;

@@ -1,7 +1,13 @@
 // PreferencesHost: shows the installed preference panes in a window, or runs
 // a script against them on Qt's offscreen platform.
 #include <QApplication>
+#include <QSocketNotifier>
 #include <QString>
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include <fstream>
 #include <iostream>
@@ -58,12 +64,38 @@ int runScript(const host::HostOptions& options, const std::string& script) {
     return runner.run(host::parseScript(script));
 }
 
+// SIGINT and SIGTERM quit the host as a user would: through the window,
+// which leaves the pane first (and stays when the pane refuses).
+int quitSignalPipe[2] = {-1, -1};
+
+void onQuitSignal(int) {
+    char byte = 1;
+    [[maybe_unused]] ssize_t ignored = ::write(quitSignalPipe[1], &byte, 1);
+}
+
+void closeOnQuitSignals(QWidget& window) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, quitSignalPipe) != 0) return;
+    auto* notifier = new QSocketNotifier(quitSignalPipe[0], QSocketNotifier::Read, &window);
+    QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window] {
+        char byte;
+        [[maybe_unused]] ssize_t ignored = ::read(quitSignalPipe[0], &byte, 1);
+        window.close();
+    });
+    struct sigaction action = {};
+    action.sa_handler = onQuitSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
+}
+
 int runWindow(const host::HostOptions& options) {
     platform::qt::QtServices services;
     std::string folder = panesFolder(options);
     host::HostWindow window(platform::findPaneBundles(folder), folder,
                             options.serviceRegistry.value_or(platform::kServiceRegistryPath), services);
     window.show();
+    closeOnQuitSignals(window);
     if (!options.paneName.empty()) {
         std::string error;
         if (host::PaneEntry* entry = window.findPane(options.paneName)) {

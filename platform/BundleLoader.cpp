@@ -56,10 +56,13 @@ std::string PaneBundle::displayName() const {
     return withoutBundleExtension(folderName());
 }
 
-bool PaneBundle::isNamed(std::string_view name) const {
-    if (name.empty()) return false;
+bool PaneBundle::isFolderNamed(std::string_view name) const {
     std::string folder = folderName();
-    return name == folder || name == withoutBundleExtension(folder) || name == displayName();
+    return !name.empty() && (name == folder || name == withoutBundleExtension(folder));
+}
+
+bool PaneBundle::isNamed(std::string_view name) const {
+    return isFolderNamed(name) || (!name.empty() && name == displayName());
 }
 
 std::optional<std::string> PaneBundle::infoValue(std::string_view key) const {

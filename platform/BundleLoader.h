@@ -40,6 +40,7 @@ public:
     // A user may name a pane by its CFBundleName or by its folder name (with
     // or without the extension).
     bool isNamed(std::string_view name) const;
+    bool isFolderNamed(std::string_view name) const;
 
     bool hasInfo() const { return info_.has_value(); }
     std::optional<std::string> infoValue(std::string_view key) const;
