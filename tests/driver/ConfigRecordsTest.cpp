@@ -13,7 +13,7 @@ namespace {
 NMX80211UserClientRID payloadOf(const std::vector<uint8_t>& bytes, uint8_t fill = 0) {
     NMX80211UserClientRID record;
     std::memset(&record, fill, sizeof record);
-    std::memcpy(record.data, bytes.data(), bytes.size());
+    if (!bytes.empty()) std::memcpy(record.data, bytes.data(), bytes.size());
     return record;
 }
 
@@ -53,7 +53,7 @@ TEST_P(DriverCatalogueWord, IsPutTogetherLowByteFirst) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, DriverCatalogueWord,
+    Driver, DriverCatalogueWord,
     testing::Values(WordCase{"HardwareType8013", {0x13, 0x80}, 0, 0x8013},
                     WordCase{"HighByteOnly", {0x00, 0x01}, 0, 0x0100},
                     WordCase{"AtByteTwo", {0xAA, 0xBB, 0x34, 0x12}, 2, 0x1234},
@@ -80,7 +80,7 @@ TEST_P(DriverCatalogueFamily, Bit15DecidesTheFamily) {
     EXPECT_EQ(isIntersilFamily(GetParam().hardwareType), GetParam().intersil) << std::hex << GetParam().hardwareType;
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, DriverCatalogueFamily,
+INSTANTIATE_TEST_SUITE_P(Driver, DriverCatalogueFamily,
                          testing::Values(FamilyCase{0x0000, false}, FamilyCase{0x0002, false},
                                          FamilyCase{0x7FFF, false}, FamilyCase{0x8000, true},
                                          FamilyCase{0x800B, true}, FamilyCase{0xFFFF, true}));
@@ -113,7 +113,7 @@ TEST_P(DriverCatalogueSSID, TakesAsManyBytesAsTheLengthByteSays) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, DriverCatalogueSSID,
+    Driver, DriverCatalogueSSID,
     testing::Values(TextCase{"Empty", {0x00, 0x00, 'A', 'B'}, 0, ""},
                     TextCase{"Name", {0x05, 0x00, 'H', 'e', 'l', 'l', 'o', 'X'}, 0, "Hello"},
                     TextCase{"HighLengthByteIgnored", {0x03, 0x01, 'a', 'b', 'c', 'd'}, 0, "abc"},
@@ -129,7 +129,7 @@ TEST_P(DriverCatalogueSerial, TakesAtMostTwelveBytesUpToAZero) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, DriverCatalogueSerial,
+    Driver, DriverCatalogueSerial,
     testing::Values(TextCase{"Twelve", {'0', '1', 'U', 'T', '2', '6', '2', '3', '0', '4', '8', '1'}, 'Q', "01UT26230481"},
                     TextCase{"SixthByteZero", {'A', 'B', 'C', 'D', 'E', 0, 'G'}, 0, "ABCDE"},
                     TextCase{"Absent", {}, 0, ""}),

@@ -50,7 +50,7 @@ TEST_P(SimulatorCommandLine, BadArgumentsEndWithStatus2BeforeServing) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, SimulatorCommandLine,
+    Simulator, SimulatorCommandLine,
     testing::Values(CommandLineCase{"UnknownOption", {"--verbose"}}, CommandLineCase{"PlainArgument", {"extra"}},
                     CommandLineCase{"WorldWithoutValue", {"--world"}}, CommandLineCase{"UnitWithoutValue", {"--unit"}},
                     CommandLineCase{"JournalWithoutValue", {"--journal"}},
@@ -118,7 +118,7 @@ TEST_P(SimulatorWorldFile, ProblemIsOneLineNamingTheFileAndStatus2) {
     EXPECT_NE(result.standardError.find(GetParam().problem), std::string::npos) << result.standardError;
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, SimulatorWorldFile, testing::ValuesIn(kBadWorlds),
+INSTANTIATE_TEST_SUITE_P(Simulator, SimulatorWorldFile, testing::ValuesIn(kBadWorlds),
                          [](const auto& info) { return info.param.name; });
 
 // --- Running and stopping ---
@@ -144,7 +144,7 @@ TEST_P(SimulatorStop, ReadyLineNamesTheSocketAndTheSignalRemovesIt) {
     EXPECT_FALSE(fs::exists(expected));
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, SimulatorStop,
+INSTANTIATE_TEST_SUITE_P(Simulator, SimulatorStop,
                          testing::Values(StopCase{"SIGTERM", SIGTERM, 0}, StopCase{"SIGINT", SIGINT, 0},
                                          StopCase{"SIGTERMOnUnit7", SIGTERM, 7}),
                          [](const auto& info) { return info.param.name; });
@@ -428,7 +428,7 @@ TEST_P(SimulatorAssociation, SearchesForASecondThenJoinsWhatTheSettingsAllow) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, SimulatorAssociation,
+    Simulator, SimulatorAssociation,
     testing::Values(
         AssociationCase{"AnyOpenNetworkTakesTheStrongest", {""}, 4, "Open Lounge", 3},
         AssociationCase{"NamedOpenNetwork", {"Open Lounge"}, 4, "Open Lounge", 3},
@@ -467,7 +467,7 @@ TEST_P(SimulatorSignal, IsTheJoinedPointsSignalWithJitterOrZero) {
     EXPECT_EQ(signalLevel(recordFrom(card, CommsQuality)), GetParam().expectedSignal);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, SimulatorSignal,
+INSTANTIATE_TEST_SUITE_P(Simulator, SimulatorSignal,
                          testing::Values(JitterCase{"Up", 2, {"Secure64", 1, 1, 0, 0, kKey64, 5}, 62},
                                          JitterCase{"Down", -2, {"Secure64", 1, 1, 0, 0, kKey64, 5}, 58},
                                          JitterCase{"NotJoined", 2, {"Elsewhere"}, 0},

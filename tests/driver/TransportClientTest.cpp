@@ -150,7 +150,7 @@ TEST_P(TransportClientBrokenReply, FailsTheCallAndClosesWithoutOverrun) {
     EXPECT_EQ(userClient.disconnect(), 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, TransportClientBrokenReply,
+INSTANTIATE_TEST_SUITE_P(Transport, TransportClientBrokenReply,
                          testing::Combine(testing::ValuesIn(kBrokenReplies), testing::ValuesIn(kOperations)),
                          [](const auto& info) {
                              return std::string(std::get<0>(info.param).name) + "_" + std::get<1>(info.param).name;
@@ -210,7 +210,7 @@ TEST_P(TransportClientBrokenOpen, LeavesTheWrapperHalfOpen) {
     EXPECT_TRUE(driver.calls().empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, TransportClientBrokenOpen, testing::ValuesIn(kBrokenOpens),
+INSTANTIATE_TEST_SUITE_P(Transport, TransportClientBrokenOpen, testing::ValuesIn(kBrokenOpens),
                          [](const auto& info) { return info.param.name; });
 
 // What each operation puts on the wire.
@@ -299,7 +299,7 @@ TEST_P(DriverWrapperRequest, PutsTheRecordOnTheWire) {
     userClient.disconnect();
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, DriverWrapperRequest, testing::ValuesIn(kRequests),
+INSTANTIATE_TEST_SUITE_P(Driver, DriverWrapperRequest, testing::ValuesIn(kRequests),
                          [](const auto& info) { return info.param.name; });
 
 // What each operation makes of a well-formed reply.
@@ -365,7 +365,7 @@ TEST_P(DriverWrapperResult, FollowsTheReply) {
     userClient.disconnect();
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, DriverWrapperResult, testing::ValuesIn(kResults),
+INSTANTIATE_TEST_SUITE_P(Driver, DriverWrapperResult, testing::ValuesIn(kResults),
                          [](const auto& info) { return info.param.name; });
 
 }  // namespace

@@ -143,7 +143,7 @@ TEST_P(TransportServerBadClient, IsClosedAndOthersAreStillServed) {
     EXPECT_EQ(session.journal().named("getPrefs").size(), 2u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, TransportServerBadClient, testing::ValuesIn(kBadClients),
+INSTANTIATE_TEST_SUITE_P(Transport, TransportServerBadClient, testing::ValuesIn(kBadClients),
                          [](const auto& info) { return info.param.name; });
 
 TEST(TransportServer, RefusesAConnectionTypeItDoesNotServe) {
@@ -204,7 +204,7 @@ TEST_P(TransportServerCapacity, ReplyNeverExceedsTheCallersCapacity) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, TransportServerCapacity,
+    Transport, TransportServerCapacity,
     testing::Values(CapacityCase{"SettingsRecordIntoTenBytes", 2, Bytes(142, 0), 10, 10},
                     CapacityCase{"SettingsRecordIntoMore", 2, Bytes(142, 0), 4096, 142},
                     CapacityCase{"ScanIntoRoomForTwo", 5, {}, 120, 100},

@@ -53,7 +53,7 @@ TEST_P(TransportWireHeader, IsCheckedFieldByField) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, TransportWireHeader,
+    Transport, TransportWireHeader,
     testing::Values(
         HeaderCase{"Good", {'N', 'M', 'B', 'K', 1, 0, 4, 0, 0, 0, 0, 0, 8, 0, 0, 0}, true},
         HeaderCase{"LargestBody", {'N', 'M', 'B', 'K', 1, 0, 3, 0, 0, 0, 0, 0, 0x0C, 0x10, 0, 0}, true},
@@ -78,7 +78,7 @@ TEST_P(TransportWireCallBody, MustBeExactlyAsLongAsItsFieldsSay) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, TransportWireCallBody,
+    Transport, TransportWireCallBody,
     testing::Values(BodyCase{"NoInput", {5, 0, 0, 0, 0, 0, 0, 0, 0x20, 0x03, 0, 0}, true},
                     BodyCase{"OneByte", {0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0x42}, true},
                     BodyCase{"ShortOfFixedPart", {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, false},
@@ -95,7 +95,7 @@ TEST_P(TransportWireReplyBody, MustBeExactlyAsLongAsItsFieldsSay) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, TransportWireReplyBody,
+    Transport, TransportWireReplyBody,
     testing::Values(BodyCase{"Empty", {0, 0, 0, 0, 0, 0, 0, 0}, true},
                     BodyCase{"TwoBytes", {0, 0, 0, 0, 2, 0, 0, 0, 7, 8}, true},
                     BodyCase{"ShortOfFixedPart", {0, 0, 0, 0, 0, 0, 0}, false},

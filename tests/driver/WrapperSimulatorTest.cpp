@@ -110,7 +110,7 @@ TEST_P(DriverWrapperNoDriver, ConnectFailsAndDisconnectLeavesBothFieldsZero) {
     EXPECT_EQ(userClient.dataPort(), 0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, DriverWrapperNoDriver,
+INSTANTIATE_TEST_SUITE_P(Driver, DriverWrapperNoDriver,
                          testing::Values(RegistryCase{"EmptyRegistry", true}, RegistryCase{"NoRegistryFolder", false}),
                          [](const auto& info) { return info.param.name; });
 
@@ -130,7 +130,7 @@ TEST_P(DriverWrapperUnconnected, RecordOperationReturnsZero) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, DriverWrapperUnconnected,
+    Driver, DriverWrapperUnconnected,
     testing::Values(UnconnectedCase{"getRID",
                                     [](auto& w) {
                                         NMX80211UserClientRID r{};
@@ -213,7 +213,7 @@ TEST_P(DriverWrapperRecord, GetRIDReadsTheWorldsPayload) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, DriverWrapperRecord,
+    Driver, DriverWrapperRecord,
     testing::Values(RecordCase{"CnfOwnMACAddress", 0xFC01, {0x00, 0x0A, 0xFF, 0x01, 0x23, 0x45}},
                     RecordCase{"NICIdentity", 0xFD0B, {0x13, 0x80}},
                     RecordCase{"NICSerialNumber", 0xFD0A, {'S', 'N', '0', '1', '2', '3', '4', '5', '6', '7', '8', '9'}},
@@ -356,7 +356,7 @@ TEST_P(DriverWrapperFailingMethod, OnlyThatOperationReturnsZero) {
     userClient.disconnect();
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, DriverWrapperFailingMethod, testing::ValuesIn(kFailingMethods),
+INSTANTIATE_TEST_SUITE_P(Driver, DriverWrapperFailingMethod, testing::ValuesIn(kFailingMethods),
                          [](const auto& info) { return info.param.name; });
 
 TEST_F(DriverWrapperSimulator, FailingConfigRecordsFailOnlyTheirReads) {
