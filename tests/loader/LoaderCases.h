@@ -12,36 +12,13 @@
 #include <vector>
 
 #include "driver/Records.h"
+#include "tests/support/CardSimulatorProcess.h"
 
 namespace loadertest {
 
 using Entries = std::vector<std::pair<std::string, std::string>>;
 
-// An XML property list of string entries, written by hand.
-inline std::string escapeXml(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            default: out += c;
-        }
-    }
-    return out;
-}
-
-inline std::string settingsXml(const Entries& entries) {
-    std::string xml =
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
-        "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
-        "<plist version=\"1.0\">\n<dict>\n";
-    for (const auto& [key, value] : entries) {
-        xml += "\t<key>" + escapeXml(key) + "</key>\n\t<string>" + escapeXml(value) + "</string>\n";
-    }
-    return xml + "</dict>\n</plist>\n";
-}
+inline std::string settingsXml(const Entries& entries) { return testsupport::stringEntriesXml(entries); }
 
 // The driver's record before the loader runs: every field holds something
 // that a faulty mapping would disturb.

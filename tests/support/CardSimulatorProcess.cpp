@@ -133,19 +133,6 @@ std::vector<std::string> splitOnSpaces(const std::string& line) {
     }
 }
 
-std::string xmlEscaped(std::string_view text) {
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            default: out += c;
-        }
-    }
-    return out;
-}
-
 std::string base64(const std::vector<uint8_t>& bytes) {
     static constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     std::string out;
@@ -460,6 +447,32 @@ bool SimulatorSession::start(const std::optional<WorldSpec>& world, uint32_t uni
 
 bool SimulatorSession::startWithWorldFile(const std::string& worldPath, uint32_t unit) {
     return process_.start({worldPath, registry(), unit, journalPath(), {}});
+}
+
+std::string xmlEscaped(std::string_view text) {
+    std::string out;
+    for (char c : text) {
+        switch (c) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            default: out += c;
+        }
+    }
+    return out;
+}
+
+std::string stringEntriesXml(const std::vector<std::pair<std::string, std::string>>& entries,
+                             const std::string& extraEntries) {
+    std::string xml =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
+        "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
+        "<plist version=\"1.0\">\n<dict>\n";
+    for (const auto& [key, value] : entries) {
+        xml += "\t<key>" + xmlEscaped(key) + "</key>\n\t<string>" + xmlEscaped(value) + "</string>\n";
+    }
+    return xml + extraEntries + "</dict>\n</plist>\n";
 }
 
 }  // namespace testsupport

@@ -11,6 +11,8 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "driver/Records.h"
@@ -148,6 +150,13 @@ struct WorldSpec {
 // The XML property-list text of a world, written out by hand so that it does
 // not depend on the code under test.
 std::string worldXml(const WorldSpec& world);
+
+// Text for an XML property list, and a settings-like dictionary of string
+// entries (in the given order, then extraEntries as raw XML), both written
+// out by hand.
+std::string xmlEscaped(std::string_view text);
+std::string stringEntriesXml(const std::vector<std::pair<std::string, std::string>>& entries,
+                             const std::string& extraEntries = "");
 bool writeWorldFile(const std::string& path, const WorldSpec& world);
 bool writeTextFile(const std::string& path, const std::string& text);
 
