@@ -644,6 +644,9 @@ std::optional<PropertyDictionary> parsePropertyListDictionary(std::span<const ui
     if (isBinary(bytes)) {
         plist_from_bin(text, length, &rawRoot);
     } else {
+        // XML holds no NUL character; libplist would keep one inside a
+        // string, whose length and text then disagree (its getters assert).
+        if (std::memchr(text, 0, bytes.size()) != nullptr) return std::nullopt;
         plist_from_xml(text, length, &rawRoot);
     }
     PlistOwner root(rawRoot);
