@@ -13,22 +13,6 @@
 
 namespace pane_test {
 
-namespace {
-
-std::string escapedXml(const std::string& text) {
-    std::string out;
-    for (const char c : text) {
-        switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            default: out += c;
-        }
-    }
-    return out;
-}
-
-}  // namespace
 
 bool inPrivateNamespace() {
     std::ifstream mounts("/proc/self/mountinfo");
@@ -52,14 +36,7 @@ std::string settingsFilePath() { return platform::kSettingsFilePath; }
 void removeSettingsFile() { std::remove(platform::kSettingsFilePath); }
 
 std::string settingsXml(const Settings& settings, const std::string& extraEntries) {
-    std::string xml =
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" \"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
-        "<plist version=\"1.0\">\n<dict>\n";
-    for (const auto& [key, value] : settings) {
-        xml += "\t<key>" + escapedXml(key) + "</key>\n\t<string>" + escapedXml(value) + "</string>\n";
-    }
-    return xml + extraEntries + "</dict>\n</plist>\n";
+    return testsupport::stringEntriesXml({settings.begin(), settings.end()}, extraEntries);
 }
 
 void writeSettingsText(const std::string& xml) {
