@@ -23,6 +23,13 @@ std::string usage(std::string_view form) {
     return "usage: " + std::string(form);
 }
 
+std::string trimmed(std::string_view text) {
+    std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) return {};
+    std::size_t last = text.find_last_not_of(" \t");
+    return std::string(text.substr(first, last - first + 1));
+}
+
 std::string kindOf(const QtControl& control) {
     return platform::controlKindName(control.control().kind());
 }
@@ -108,8 +115,10 @@ std::string ScriptRunner::select(const ScriptLine& line) {
         if (entry == nullptr) return "no pane named " + paneName_ + " in " + window_.panesFolder();
     } else if (window_.panes().size() == 1) {
         entry = window_.panes().front().get();
+    } else if (window_.panes().empty()) {
+        return "no panes in " + window_.panesFolder();
     } else {
-        return "no pane to select: name one with --pane NAME";
+        return "several panes in " + window_.panesFolder() + ": name one with --pane NAME";
     }
     std::string error;
     if (!window_.choosePane(*entry, error) && error.empty()) return "the selected pane refused to be left";
@@ -224,7 +233,7 @@ std::string ScriptRunner::dump(const ScriptLine& line) {
 }
 
 std::string ScriptRunner::screenshot(const ScriptLine& line) {
-    std::string file = line.rest;
+    std::string file = trimmed(line.rest);
     if (file.empty()) return usage("screenshot FILE");
     // Layouts pending from the last change are done before the picture.
     QCoreApplication::sendPostedEvents();
