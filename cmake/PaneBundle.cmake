@@ -29,6 +29,13 @@
 #   <OUTPUT_DIR>/<BUNDLE_NAME>.prefPane/Contents/Resources/<NIB_NAME>.ui
 # installed the same way under lib/PreferencePanes/, the host's default folder.
 # The bundle's folder is the target property NIMBREL_BUNDLE_DIR.
+#
+# In the .ui, a widget's objectName is its outlet; the dynamic property
+# "action" (a string such as "applyNow:") names the action it sends; a radio
+# matrix is a QGroupBox, QFrame or QWidget with the dynamic property
+# "controlKind" = "matrix" whose QRadioButtons are its rows; "outlet" = true
+# marks a widget that must be one of the pane's outlets. See
+# platform/qt/InterfaceBinder.h and platform/qt/QtControls.h.
 include_guard(GLOBAL)
 
 function(nimbrel_add_pane_bundle target)
