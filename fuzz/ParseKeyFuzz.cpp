@@ -1,5 +1,5 @@
 // parseKey in both builds, the other key encodings and the key check, on
-// arbitrary key texts. Byte 0 of the input gives the output limit (-8 to 23),
+// arbitrary key texts. Byte 0 of the input gives the output limit (-23 to 23),
 // byte 1 the encryption pop-up's position (none, or 0 to 7); the rest is the
 // key text. Each output buffer is exactly as long as the limit and followed
 // by a guard region; the text is a copy of exactly its length plus the NUL.
