@@ -3,6 +3,7 @@
 // is the driver's starting record with the changes written out by hand.
 #pragma once
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <optional>
@@ -46,7 +47,7 @@ inline void setSSID(PrismPrefsRecord& record, const std::string& bytes) {
 
 inline void setKey(PrismPrefsRecord& record, int slot, std::vector<uint8_t> bytes, bool zeroRest) {
     if (zeroRest) std::memset(record.key[slot], 0, kKeySlotSize);
-    std::memcpy(record.key[slot], bytes.data(), bytes.size());
+    std::copy(bytes.begin(), bytes.end(), record.key[slot]);
 }
 
 struct LoaderCase {

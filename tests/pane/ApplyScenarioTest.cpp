@@ -1,6 +1,7 @@
 // Applying: the key check and its alert on leaving and on applying, and each
 // step of the apply seen in the written settings file and in the settings
 // record that reached the simulated driver.
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -162,7 +163,7 @@ const std::vector<uint8_t> kAbc64 = {0x41, 0x19, 0x2b, 0x54, 0x2a};
 
 using RecordChange = std::function<void(PrismPrefsRecord&)>;
 
-void setBytes(uint8_t* field, const std::vector<uint8_t>& bytes) { std::memcpy(field, bytes.data(), bytes.size()); }
+void setBytes(uint8_t* field, const std::vector<uint8_t>& bytes) { std::copy(bytes.begin(), bytes.end(), field); }
 // A slot as parseKey leaves it: zeroed, then the key bytes.
 void parsedSlot(PrismPrefsRecord& r, int slot, const std::vector<uint8_t>& bytes) {
     std::memset(r.key[slot], 0, 16);
