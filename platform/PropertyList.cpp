@@ -483,10 +483,17 @@ std::optional<std::vector<uint8_t>> readWholeFile(const std::string& path) {
     struct stat info {};
     if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
     if (static_cast<uint64_t>(info.st_size) > kMaxPropertyListFileSize) return std::nullopt;
-    // Read one byte beyond the limit so that a file that grew since fstat is caught.
-    std::vector<uint8_t> bytes(kMaxPropertyListFileSize + 1);
+    // Sized by the file, one byte beyond it so that a file that grew since
+    // fstat is noticed; the buffer grows only then, and never past one byte
+    // beyond the limit, where the file is refused.
+    constexpr std::size_t kReadLimit = kMaxPropertyListFileSize + 1;
+    std::vector<uint8_t> bytes(static_cast<std::size_t>(info.st_size) + 1);
     std::size_t filled = 0;
-    while (filled < bytes.size()) {
+    for (;;) {
+        if (filled == bytes.size()) {
+            if (bytes.size() >= kReadLimit) break;
+            bytes.resize(std::min(kReadLimit, bytes.size() * 2));
+        }
         ssize_t got = ::read(file.get(), bytes.data() + filled, bytes.size() - filled);
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) return std::nullopt;

@@ -84,7 +84,7 @@ inline constexpr Deadline kNoDeadline = Deadline::max();
 enum class IoResult { Ok, Closed, TimedOut, Failed, Malformed };
 
 IoResult sendAll(int fd, std::span<const uint8_t> bytes, Deadline deadline);
-IoResult receiveExactly(int fd, std::span<uint8_t> bytes, Deadline deadline);
+IoResult receiveExactly(int fd, std::span<uint8_t> bytes, Deadline deadline, std::size_t* receivedCount = nullptr);
 
 struct Frame {
     FrameHeader header;
