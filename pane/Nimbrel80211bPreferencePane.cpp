@@ -13,6 +13,7 @@
 #include "settings/KeyCheck.h"
 #include "settings/KeyEncoding.h"
 #include "settings/KeyTypes.h"
+#include "settings/RecordMapping.h"
 #include "settings/SettingsKeys.h"
 
 using platform::Action;
@@ -55,10 +56,6 @@ int txKeyRowFromSetting(const std::string& text) {
     return (row >= 0 && row < kTxKeyRows) ? static_cast<int>(row) : 0;
 }
 
-void copyNetworkName(PrismPrefsRecord& record, const std::string& nameBytes) {
-    std::memset(record.ssid, 0, sizeof record.ssid);
-    std::memcpy(record.ssid, nameBytes.data(), std::min(nameBytes.size(), sizeof record.ssid - 1));
-}
 
 }  // namespace
 
@@ -362,7 +359,7 @@ void Nimbrel80211bPreferencePane::applyNetwork(PrismPrefsRecord& record) {
     }
     const std::string name = showPreferredNetworkName->stringValue();
     setPreference(keys::kDesiredSSID, name);
-    copyNetworkName(record, platform::toMacRoman(name));
+    setNetworkName(record, name);
 }
 
 void Nimbrel80211bPreferencePane::applyAdHocMode(PrismPrefsRecord& record) {

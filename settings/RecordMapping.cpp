@@ -26,9 +26,7 @@ void mapNetwork(const std::string& desiredSSID, PrismPrefsRecord& record) {
         record.ssid[0] = 0;
         return;
     }
-    std::string name = platform::toMacRoman(desiredSSID);
-    std::memset(record.ssid, 0, kSSIDFieldSize);
-    std::memcpy(record.ssid, name.data(), std::min(name.size(), kMaxSSIDLength));
+    setNetworkName(record, desiredSSID);
 }
 
 // Sets the WEP fields of a recognised key type and returns the encoding of
@@ -81,6 +79,12 @@ void mapMultipleKeys(const SettingsDictionary& settings, PrismPrefsRecord& recor
 }
 
 }  // namespace
+
+void setNetworkName(PrismPrefsRecord& record, std::string_view nameUtf8) {
+    const std::string name = platform::toMacRoman(nameUtf8);
+    std::memset(record.ssid, 0, kSSIDFieldSize);
+    std::memcpy(record.ssid, name.data(), std::min(name.size(), kMaxSSIDLength));
+}
 
 PrismPrefsRecord mapSettingsOntoRecord(const SettingsDictionary& settings, PrismPrefsRecord record) {
     std::optional<std::string> desiredSSID = settings.string(keys::kDesiredSSID);

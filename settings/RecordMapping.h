@@ -1,6 +1,8 @@
 // How saved settings change the driver's settings record.
 #pragma once
 
+#include <string_view>
+
 #include "driver/Records.h"
 #include "settings/SettingsFile.h"
 
@@ -10,3 +12,7 @@
 // upper bits of flags and key bytes the settings don't touch come back as
 // they came.
 PrismPrefsRecord mapSettingsOntoRecord(const SettingsDictionary& settings, PrismPrefsRecord driverRecord);
+
+// Sets ssid to a network name (UTF-8): its 8-bit form, at most 63 bytes,
+// zeros after it. Shared by the loader's mapping and the pane's apply.
+void setNetworkName(PrismPrefsRecord& record, std::string_view nameUtf8);
