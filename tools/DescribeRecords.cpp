@@ -29,7 +29,9 @@ std::string hexBytes(const uint8_t* bytes, std::size_t count) {
 std::string ssidText(const PrismPrefsRecord& record) {
     if (record.ssid[0] == 0) return "(any network)";
     std::size_t length = strnlen(reinterpret_cast<const char*>(record.ssid), sizeof record.ssid);
-    return "\"" + std::string(reinterpret_cast<const char*>(record.ssid), length) + "\"";
+    std::string quoted = "\"";
+    quoted.append(reinterpret_cast<const char*>(record.ssid), length);
+    return quoted += '"';
 }
 
 const char* portTypeName(uint16_t portType) {

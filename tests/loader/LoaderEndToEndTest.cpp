@@ -3,9 +3,14 @@
 // the settings folder and the service registry (scripts/in-private-namespace).
 #include <fcntl.h>
 #include <linux/magic.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include "platform/Locations.h"
 #include "tests/loader/LoaderTestSupport.h"
@@ -85,6 +90,32 @@ TEST_F(LoaderEndToEnd, WithoutDriverEndsWith255AndReadsNothing) {
 
     expectSilentExit(result, 255);
     EXPECT_TRUE(testsupport::readJournal(*options.journal).named("open").empty());
+}
+
+TEST_F(LoaderEndToEnd, Password128WithoutLibcryptoSendsTheRestAndSaysWhy) {
+    // libcrypto is opened only for a 128-bit password key; hide it in this
+    // test's own mount namespace.
+    ASSERT_EQ(mount("/dev/null", NIMBREL_LIBCRYPTO_FILE, nullptr, MS_BIND, nullptr), 0) << std::strerror(errno);
+    const std::vector<LoaderCase> cases = loaderCases();
+    auto password128 = std::find_if(cases.begin(), cases.end(), [](const LoaderCase& c) {
+        return std::string_view(c.name) == "Password128AdHocShortPreamble";
+    });
+    ASSERT_NE(password128, cases.end());
+    LoaderCase withoutDigest = *password128;
+    withoutDigest.expectedChanges = [changes = password128->expectedChanges](PrismPrefsRecord& record) {
+        PrismPrefsRecord driver = record;
+        changes(record);
+        std::memcpy(record.key[0], driver.key[0], sizeof record.key[0]);  // not derived
+    };
+
+    testsupport::ProgramResult result;
+    Received received = runAgainstSimulator(withoutDigest, platform::kSettingsFilePath, std::nullopt,
+                                            [&] { result = runWirelessLoader(); });
+    EXPECT_TRUE(result.exited) << "ended by signal " << result.signal;
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_NE(result.standardError.find("WirelessEncrypt: no MD5 for 128-bit password keys"), std::string::npos)
+        << result.standardError;
+    expectSentRecord(withoutDigest, received);
 }
 
 }  // namespace

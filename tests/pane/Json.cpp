@@ -244,14 +244,20 @@ std::string toJsonText(const Json& value) {
         case Json::Type::String: return quoted(value.asString());
         case Json::Type::Array: {
             std::string out = "[";
-            for (std::size_t i = 0; i < value.items().size(); ++i) out += (i ? "," : "") + toJsonText(value.items()[i]);
+            for (std::size_t i = 0; i < value.items().size(); ++i) {
+                if (i > 0) out += ',';
+                out += toJsonText(value.items()[i]);
+            }
             return out + "]";
         }
         case Json::Type::Object: {
             std::string out = "{";
             bool first = true;
             for (const auto& [name, member] : value.members()) {
-                out += (first ? "" : ",") + quoted(name) + ":" + toJsonText(member);
+                if (!first) out += ',';
+                out += quoted(name);
+                out += ':';
+                out += toJsonText(member);
                 first = false;
             }
             return out + "}";

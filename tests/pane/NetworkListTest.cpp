@@ -24,16 +24,16 @@ struct ScanCase {
 
 void PrintTo(const ScanCase& c, std::ostream* out) { *out << c.name; }
 
-std::vector<ScanEntry> sixteenNetworks() {
-    std::vector<ScanEntry> entries;
-    for (int i = 0; i < 16; ++i) entries.push_back({1, 3, "N" + std::to_string(10 + i)});
-    return entries;
-}
-
 std::vector<std::string> sixteenNames() {
     std::vector<std::string> names;
-    for (int i = 0; i < 16; ++i) names.push_back("N" + std::to_string(10 + i));
+    for (int i = 0; i < 16; ++i) names.push_back(std::string("N").append(std::to_string(10 + i)));
     return names;
+}
+
+std::vector<ScanEntry> sixteenNetworks() {
+    std::vector<ScanEntry> entries;
+    for (const std::string& name : sixteenNames()) entries.push_back({1, 3, name});
+    return entries;
 }
 
 const std::string k32 = "ABCDEFGHIJKLMNOPQRSTUVWXYZ012345";
