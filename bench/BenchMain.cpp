@@ -57,6 +57,7 @@ const Comparison kComparisons[] = {
     {"(a) status refresh, wrapper + transport", "BM_StatusRefreshTransport", "BM_StatusRefreshFloor", 1.5},
     {"    the same against CardSimulator", "BM_StatusRefreshCardSimulator", "BM_StatusRefreshFloor", std::nullopt},
     {"(b) WirelessLoader run", "BM_LoaderRunWirelessLoader", "BM_LoaderRunFloor", 2.0},
+    {"    the same with a password128 key", "BM_LoaderRunWirelessLoaderPassword128", "BM_LoaderRunFloor", std::nullopt},
     {"(c) settings file read", "BM_SettingsRead", "BM_SettingsReadFloor", std::nullopt},
     {"    settings file write", "BM_SettingsWrite", "BM_SettingsWriteFloor", std::nullopt},
 };

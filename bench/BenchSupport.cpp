@@ -163,6 +163,15 @@ std::string typicalSettingsFile() {
 )";
 }
 
+std::string password128SettingsFile() {
+    std::string text = typicalSettingsFile();
+    const std::string hexKey = "<string>hex128</string>\n\t<key>WEPKeyValue</key>\n\t<string>0123456789ABCDEF0123456789</string>";
+    const std::size_t at = text.find(hexKey);
+    if (at == std::string::npos) throw std::logic_error("the typical settings file has no hex128 key");
+    return text.replace(at, hexKey.size(),
+                        "<string>password128</string>\n\t<key>WEPKeyValue</key>\n\t<string>office base</string>");
+}
+
 void writeFile(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << bytes;

@@ -60,6 +60,10 @@ private:
 // key, single-key mode, the transmit key of an earlier multiple-key setup.
 std::string typicalSettingsFile();
 
+// The typical file with a 128-bit base-station password as its key, the one
+// key type whose derivation needs libcrypto.
+std::string password128SettingsFile();
+
 void writeFile(const std::string& path, const std::string& bytes);
 
 }  // namespace bench

@@ -12,12 +12,13 @@
 
 namespace {
 
-void programRuns(benchmark::State& state, const char* program) {
+void programRuns(benchmark::State& state, const char* program,
+                 const std::string& settings = bench::typicalSettingsFile()) {
     if (!bench::fixedLocationsArePrivate()) {
         state.SkipWithError("the fixed locations are not private: run through scripts/bench");
         return;
     }
-    bench::writeFile(platform::kSettingsFilePath, bench::typicalSettingsFile());
+    bench::writeFile(platform::kSettingsFilePath, settings);
     testsupport::CardSimulatorProcess simulator;
     if (!simulator.start({})) {
         state.SkipWithError(("CardSimulator did not start: " + simulator.startError()).c_str());
@@ -38,5 +39,11 @@ BENCHMARK(BM_LoaderRunFloor)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 void BM_LoaderRunWirelessLoader(benchmark::State& state) { programRuns(state, "WirelessLoader"); }
 BENCHMARK(BM_LoaderRunWirelessLoader)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+// The same with a key that makes the loader open libcrypto.
+void BM_LoaderRunWirelessLoaderPassword128(benchmark::State& state) {
+    programRuns(state, "WirelessLoader", bench::password128SettingsFile());
+}
+BENCHMARK(BM_LoaderRunWirelessLoaderPassword128)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace

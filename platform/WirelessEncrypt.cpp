@@ -4,7 +4,7 @@
 #include "platform/MacRoman.h"
 
 #include <dlfcn.h>
-#include <openssl/evp.h>
+#include <openssl/md5.h>
 #include <openssl/opensslv.h>
 
 #include <array>
@@ -20,25 +20,28 @@ constexpr std::size_t kDigestInputLength = 64;
 
 // libcrypto's MD5, opened the first time a 128-bit password key is derived.
 // Linking libcrypto would make every start of WirelessLoader pay for its
-// loading and relocation, although most settings files have no such key.
+// loading, although most settings files have no such key. The plain MD5
+// functions are used because the EVP interface first sets up libcrypto's
+// providers and configuration, which costs more than the whole loader run.
 class LazyMd5 {
 public:
+    static constexpr std::size_t kDigestLength = MD5_DIGEST_LENGTH;
+
     static const LazyMd5& instance() {
         static const LazyMd5 md5;
         return md5;
     }
 
-    bool available() const { return digest_ != nullptr && md5_ != nullptr; }
-
-    bool compute(const unsigned char* data, std::size_t length, unsigned char* out, unsigned int* outLength) const {
-        if (!available()) return false;
-        const EVP_MD* md5 = md5_();
-        return md5 != nullptr && digest_(data, length, out, outLength, md5, nullptr) == 1;
+    bool compute(const unsigned char* data, std::size_t length, unsigned char* digest) const {
+        if (init_ == nullptr || update_ == nullptr || final_ == nullptr) return false;
+        MD5_CTX context;
+        return init_(&context) == 1 && update_(&context, data, length) == 1 && final_(digest, &context) == 1;
     }
 
 private:
-    using DigestFunction = decltype(&EVP_Digest);
-    using Md5Function = decltype(&EVP_md5);
+    using InitFunction = int (*)(MD5_CTX*);
+    using UpdateFunction = int (*)(MD5_CTX*, const void*, std::size_t);
+    using FinalFunction = int (*)(unsigned char*, MD5_CTX*);
 
 #define NIMBREL_STRINGIFY_VALUE(x) NIMBREL_STRINGIFY(x)
 #define NIMBREL_STRINGIFY(x) #x
@@ -48,22 +51,24 @@ private:
 #undef NIMBREL_STRINGIFY_VALUE
 
     // The handle is never closed: the functions stay in use until exit.
-    LazyMd5() : handle_(dlopen(kLibraryName, RTLD_NOW | RTLD_LOCAL)) {
-        if (handle_ != nullptr) {
-            digest_ = reinterpret_cast<DigestFunction>(dlsym(handle_, "EVP_Digest"));
-            md5_ = reinterpret_cast<Md5Function>(dlsym(handle_, "EVP_md5"));
+    LazyMd5() {
+        void* handle = dlopen(kLibraryName, RTLD_NOW | RTLD_LOCAL);
+        if (handle != nullptr) {
+            init_ = reinterpret_cast<InitFunction>(dlsym(handle, "MD5_Init"));
+            update_ = reinterpret_cast<UpdateFunction>(dlsym(handle, "MD5_Update"));
+            final_ = reinterpret_cast<FinalFunction>(dlsym(handle, "MD5_Final"));
         }
         // Said once, since callers do not look at the result of a derivation.
-        if (!available()) {
+        if (init_ == nullptr || update_ == nullptr || final_ == nullptr) {
             const char* reason = dlerror();
             std::fprintf(stderr, "WirelessEncrypt: no MD5 for 128-bit password keys: %s\n",
                          reason != nullptr ? reason : kLibraryName);
         }
     }
 
-    void* handle_ = nullptr;
-    DigestFunction digest_ = nullptr;
-    Md5Function md5_ = nullptr;
+    InitFunction init_ = nullptr;
+    UpdateFunction update_ = nullptr;
+    FinalFunction final_ = nullptr;
 };
 
 // 128-bit keys: MD5 of the password repeated to exactly 64 bytes.
@@ -72,12 +77,9 @@ bool deriveKey104(const std::string& password, uint8_t* slot) {
     for (std::size_t i = 0; i < repeated.size(); ++i) {
         repeated[i] = static_cast<unsigned char>(password[i % password.size()]);
     }
-    std::array<unsigned char, EVP_MAX_MD_SIZE> digest{};
-    unsigned int digestLength = 0;
-    if (!LazyMd5::instance().compute(repeated.data(), repeated.size(), digest.data(), &digestLength) ||
-        digestLength < kKey104Length) {
-        return false;
-    }
+    static_assert(LazyMd5::kDigestLength >= kKey104Length);
+    std::array<unsigned char, LazyMd5::kDigestLength> digest{};
+    if (!LazyMd5::instance().compute(repeated.data(), repeated.size(), digest.data())) return false;
     std::memcpy(slot, digest.data(), kKey104Length);
     return true;
 }
