@@ -3,7 +3,6 @@
 
 #include <poll.h>
 #include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -54,20 +53,6 @@ inline std::string makeTemporaryFolder(const char* purpose) {
     std::string pattern = std::string("/tmp/nimbrel-fuzz-") + purpose + "-XXXXXX";
     if (::mkdtemp(pattern.data()) == nullptr) fail("cannot create a temporary folder");
     return pattern;
-}
-
-inline int connectUnixSocket(const std::string& path) {
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    if (path.size() >= sizeof address.sun_path) return -1;
-    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return -1;
-    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
 }
 
 // Sends bytes on a stream socket while reading and dropping whatever the peer

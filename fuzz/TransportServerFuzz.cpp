@@ -118,7 +118,7 @@ void checkReplies(std::span<const uint8_t> sentStream, std::span<const uint8_t> 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
-    const int fd = fuzz::connectUnixSocket(service().socketPath);
+    const int fd = iokit::wire::connectUnixSocket(service().socketPath);
     if (fd < 0) fuzz::fail("cannot connect to the published service");
     const std::span<const uint8_t> sent(data, size);
     std::vector<uint8_t> received;

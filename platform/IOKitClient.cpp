@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -111,20 +110,6 @@ std::optional<uint32_t> unitOf(std::string_view entryName, std::string_view clas
 bool isSocket(const fs::path& path) {
     struct stat status {};
     return ::stat(path.c_str(), &status) == 0 && S_ISSOCK(status.st_mode);
-}
-
-int connectTo(const std::string& socketPath) {
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    if (socketPath.size() >= sizeof address.sun_path) return -1;
-    std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size() + 1);
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return -1;
-    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
 }
 
 kern_return_t statusOf(IoResult result) {
@@ -248,7 +233,7 @@ kern_return_t IOServiceOpen(io_service_t service, task_port_t owningTask, uint32
     if (!path) return kIOReturnBadArgument;
 
     auto connection = std::make_shared<ConnectionEntry>();
-    connection->fd = connectTo(*path);
+    connection->fd = wire::connectUnixSocket(*path);
     if (connection->fd < 0) return kIOReturnNoDevice;
     const kern_return_t status = openConnection(*connection, type);
     if (status != kIOReturnSuccess) return status;

@@ -20,21 +20,12 @@ namespace {
 namespace fs = std::filesystem;
 using namespace wire;
 
-bool fillAddress(const std::string& path, sockaddr_un& address) {
-    address = {};
-    address.sun_family = AF_UNIX;
-    if (path.size() >= sizeof address.sun_path) return false;
-    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-    return true;
-}
-
 // Whether a driver still answers on the socket at path.
-bool somebodyListens(const sockaddr_un& address) {
-    const int probe = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+bool somebodyListens(const std::string& path) {
+    const int probe = connectUnixSocket(path);
     if (probe < 0) return false;
-    const bool live = ::connect(probe, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
     ::close(probe);
-    return live;
+    return true;
 }
 
 std::string systemError(const std::string& what) { return what + ": " + std::strerror(errno); }
@@ -73,7 +64,7 @@ bool ServicePublisher::publish(const std::string& registry, const std::string& c
     }
     const std::string path = serviceSocketPath(registry, className, unit);
     sockaddr_un address;
-    if (!fillAddress(path, address)) {
+    if (!unixSocketAddress(path, address)) {
         error = "socket path too long: " + path;
         return false;
     }
@@ -83,7 +74,7 @@ bool ServicePublisher::publish(const std::string& registry, const std::string& c
             error = path + " exists and is not a socket";
             return false;
         }
-        if (somebodyListens(address)) {
+        if (somebodyListens(path)) {
             error = "another driver already serves " + path;
             return false;
         }

@@ -2,10 +2,12 @@
 
 #include <poll.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstring>
 
 namespace iokit::wire {
 namespace {
@@ -202,6 +204,26 @@ IoResult receiveFrame(int fd, Frame& frame, Deadline firstByteDeadline, std::chr
     frame.body.assign(decoded->bodySize, 0);
     result = receiveExactly(fd, frame.body, rest);
     return result == IoResult::Closed ? IoResult::Malformed : result;
+}
+
+bool unixSocketAddress(const std::string& path, sockaddr_un& address) {
+    address = {};
+    address.sun_family = AF_UNIX;
+    if (path.size() >= sizeof address.sun_path) return false;
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    return true;
+}
+
+int connectUnixSocket(const std::string& path) {
+    sockaddr_un address;
+    if (!unixSocketAddress(path, address)) return -1;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return -1;
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
 }
 
 }  // namespace iokit::wire

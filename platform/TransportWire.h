@@ -15,12 +15,15 @@
 // long as its fields say. Anything else is a malformed frame.
 #pragma once
 
+#include <sys/un.h>
+
 #include <array>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace iokit::wire {
@@ -75,6 +78,12 @@ std::optional<OpenRequest> decodeOpenRequest(std::span<const uint8_t> body);
 std::optional<OpenReply> decodeOpenReply(std::span<const uint8_t> body);
 std::optional<CallRequest> decodeCallRequest(std::span<const uint8_t> body);
 std::optional<CallReply> decodeCallReply(std::span<const uint8_t> body);
+
+// A Unix-domain stream socket address; false when path does not fit.
+bool unixSocketAddress(const std::string& path, sockaddr_un& address);
+
+// A stream socket connected to path (close-on-exec), or -1.
+int connectUnixSocket(const std::string& path);
 
 // Socket I/O with a deadline. Sending never raises SIGPIPE.
 using Clock = std::chrono::steady_clock;
