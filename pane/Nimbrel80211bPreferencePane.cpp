@@ -420,7 +420,7 @@ void Nimbrel80211bPreferencePane::encodePreferredKey(PrismPrefsRecord& record, K
             copyTextKey(platform::toMacRoman(*key), slot, record.keyLength[0]);
             break;
         case KeyEncoding::HexParse:
-            parseKeyPaneBuild(hexKeyScratch(platform::toMacRoman(*key)).data(), slot, kHexKeyLimit);
+            parseKeyPaneBuild(hexKeyScratch(*key).data(), slot, kHexKeyLimit);
             break;
         case KeyEncoding::PasswordTransformation:
             transformPassword(*key, slot, record.keyLength[0]);
@@ -444,7 +444,7 @@ void Nimbrel80211bPreferencePane::applyMultipleKeys(PrismPrefsRecord& record) {
             continue;
         }
         // Always hex, whatever the key type.
-        const int counted = parseKeyPaneBuild(hexKeyScratch(platform::toMacRoman(text)).data(), record.key[slot], kHexKeyLimit);
+        const int counted = parseKeyPaneBuild(hexKeyScratch(text).data(), record.key[slot], kHexKeyLimit);
         record.keyLength[slot] = static_cast<uint8_t>(std::min<int>(counted / 2, static_cast<int>(kKeySlotSize)));
     }
     // A matrix without a selection sends the first key rather than no key.

@@ -28,7 +28,8 @@ int32_t parseKeyLoaderBuild(const char* text, uint8_t* out, int32_t limit);
 // their values. keyLength is capped at the slot's 16 bytes.
 void copyTextKey(std::string_view bytes8bit, uint8_t* slot, uint8_t keyLength);
 
-// The 8-bit form of a key text as parseKey takes it: at most 63 bytes and a NUL.
+// The 8-bit form of a key text (UTF-8) as parseKey takes it: at most 63 bytes
+// and a NUL.
 std::array<char, kKeyTextBufferSize> hexKeyScratch(std::string_view utf8);
 
 // Password transformation through WirelessEncrypt, 128-bit when the slot's

@@ -304,6 +304,16 @@ std::vector<ApplyCase> applyCases() {
              r.keyLength[0] = 5;
              parsedSlot(r, 0, {0x0a, 0x1b, 0x2c, 0x3d, 0x4e});
          }},
+        // "√©" is two characters of the 8-bit form, one pair without digits.
+        {"Hex64PairsOfTheEightBitForm", std::nullopt, nullptr, keyEdits(3, "01\u221a\u00a9020304"),
+         with(kUntouchedFile, {{"WEPKeyType", "hex64"}, {"WEPKeyValue", "01\u221a\u00a9020304"}}),
+         [](PrismPrefsRecord& r) {
+             anyNetworkNoEncryption(r);
+             r.wepEnabled = 1;
+             r.txKeyIndex = 0;
+             r.keyLength[0] = 5;
+             parsedSlot(r, 0, {0x01, 0x00, 0x02, 0x03, 0x04});
+         }},
         {"Hex128BehindDollar", std::nullopt, nullptr, keyEdits(4, "$" + k26),
          with(kUntouchedFile, {{"WEPKeyType", "hex128"}, {"WEPKeyValue", "$" + k26}}),
          [](PrismPrefsRecord& r) {
@@ -484,6 +494,26 @@ std::vector<ApplyCase> applyCases() {
                  r.keyLength[slot] = 0;
              }
              r.txKeyIndex = 3;
+         }},
+        // "√©" is two characters, two bytes (0xC3 0xA9) in the 8-bit form:
+        // six pairs, the last of them no digits.
+        {"MultipleKeyCountsTheEightBitForm", std::nullopt, nullptr,
+         {"click showUsingMultipleKeys", "type showKey1 0102030405\u221a\u00a9"},
+         with(kUntouchedFile, {{"WEPMultipleKeys", "YES"},
+                               {"WEPKey1", "0102030405\u221a\u00a9"},
+                               {"WEPKey2", ""},
+                               {"WEPKey3", ""},
+                               {"WEPKey4", ""},
+                               {"WEPTxKey", "1"}}),
+         [](PrismPrefsRecord& r) {
+             anyNetworkNoEncryption(r);
+             parsedSlot(r, 0, {0x01, 0x02, 0x03, 0x04, 0x05, 0x00});
+             r.keyLength[0] = 6;
+             for (int slot = 1; slot < 4; ++slot) {
+                 parsedSlot(r, slot, {});
+                 r.keyLength[slot] = 0;
+             }
+             r.txKeyIndex = 0;
          }},
         {"MaskedFirstKeyKeepsThePreferredKey",
          Settings{{"DesiredSSID", "Net"},
