@@ -29,7 +29,6 @@ namespace {
 constexpr int kAnyNetworkRow = 0;
 constexpr int kNamedNetworkRow = 1;
 constexpr int kTxKeyRows = 4;
-constexpr int32_t kHexKeyLimit = kKeySlotSize;
 
 // The key field's label and hint, by item of the key-type pop-up.
 struct KeyPrompt {
@@ -340,7 +339,7 @@ void Nimbrel80211bPreferencePane::applyNow(Control*) {
     applyPaneOnlySwitches();
     const KeyEncoding encoding = applyKeyType(record);
     applyPreferredKeyEntry(record);
-    encodePreferredKey(record, encoding);
+    applyPreferredKeyEncoding(record, encoding);
     applyMultipleKeys(record);
 
     writeSettingsFile(settingsFile_, newPreferences);
@@ -410,21 +409,10 @@ void Nimbrel80211bPreferencePane::applyPreferredKeyEntry(PrismPrefsRecord& recor
     }
 }
 
-void Nimbrel80211bPreferencePane::encodePreferredKey(PrismPrefsRecord& record, KeyEncoding encoding) {
+void Nimbrel80211bPreferencePane::applyPreferredKeyEncoding(PrismPrefsRecord& record, KeyEncoding encoding) {
     // The text just typed, or the stored text behind a masked field.
-    const std::optional<std::string> key = newPreferences.string(keys::kWEPKeyValue);
-    if (!key) return;
-    uint8_t* slot = record.key[0];
-    switch (encoding) {
-        case KeyEncoding::TextCopy:
-            copyTextKey(platform::toMacRoman(*key), slot, record.keyLength[0]);
-            break;
-        case KeyEncoding::HexParse:
-            parseKeyPaneBuild(hexKeyScratch(*key).data(), slot, kHexKeyLimit);
-            break;
-        case KeyEncoding::PasswordTransformation:
-            transformPassword(*key, slot, record.keyLength[0]);
-            break;
+    if (const std::optional<std::string> key = newPreferences.string(keys::kWEPKeyValue)) {
+        encodePreferredKey(*key, encoding, parseKeyPaneBuild, record);
     }
 }
 
@@ -444,7 +432,7 @@ void Nimbrel80211bPreferencePane::applyMultipleKeys(PrismPrefsRecord& record) {
             continue;
         }
         // Always hex, whatever the key type.
-        const int counted = parseKeyPaneBuild(hexKeyScratch(text).data(), record.key[slot], kHexKeyLimit);
+        const int counted = parseHexKey(parseKeyPaneBuild, text, record.key[slot]);
         record.keyLength[slot] = static_cast<uint8_t>(std::min<int>(counted / 2, static_cast<int>(kKeySlotSize)));
     }
     // A matrix without a selection sends the first key rather than no key.

@@ -78,7 +78,7 @@ private:
     void applyPaneOnlySwitches();
     KeyEncoding applyKeyType(PrismPrefsRecord& record);
     void applyPreferredKeyEntry(PrismPrefsRecord& record);
-    void encodePreferredKey(PrismPrefsRecord& record, KeyEncoding encoding);
+    void applyPreferredKeyEncoding(PrismPrefsRecord& record, KeyEncoding encoding);
     void applyMultipleKeys(PrismPrefsRecord& record);
 
     std::string keyToCheck() const;

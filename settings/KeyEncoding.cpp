@@ -97,6 +97,26 @@ void transformPassword(std::string_view passwordUtf8, uint8_t* slot, uint8_t key
     WirelessEncrypt(passwordUtf8, slot, keyLengthNow > kKeyLength64Bit ? 1 : 0);
 }
 
+int32_t parseHexKey(ParseKeyFunction parse, std::string_view keyUtf8, uint8_t* slot) {
+    return parse(hexKeyScratch(keyUtf8).data(), slot, static_cast<int32_t>(kKeySlotSize));
+}
+
+void encodePreferredKey(std::string_view keyUtf8, KeyEncoding encoding, ParseKeyFunction parse,
+                        PrismPrefsRecord& record) {
+    uint8_t* slot = record.key[0];
+    switch (encoding) {
+        case KeyEncoding::TextCopy:
+            copyTextKey(platform::toMacRoman(keyUtf8), slot, record.keyLength[0]);
+            break;
+        case KeyEncoding::HexParse:
+            parseHexKey(parse, keyUtf8, slot);
+            break;
+        case KeyEncoding::PasswordTransformation:
+            transformPassword(keyUtf8, slot, record.keyLength[0]);
+            break;
+    }
+}
+
 int32_t decimalValue(std::string_view text) {
     text = text.substr(0, kMaxKeyTextLength);
     std::size_t at = 0;

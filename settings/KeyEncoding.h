@@ -2,6 +2,9 @@
 // the hex-key parser, in its two builds.
 #pragma once
 
+#include "driver/Records.h"
+#include "settings/KeyTypes.h"
+
 #include <array>
 #include <cstdint>
 #include <string_view>
@@ -23,6 +26,9 @@ int32_t parseKeyPaneBuild(const char* text, uint8_t* out, int32_t limit);
 // returns the number of bytes written.
 int32_t parseKeyLoaderBuild(const char* text, uint8_t* out, int32_t limit);
 
+// One of the two builds above, as its caller takes it.
+using ParseKeyFunction = int32_t (*)(const char* text, uint8_t* out, int32_t limit);
+
 // Text copy: the first keyLength bytes of the slot become the 8-bit text,
 // padded with zero bytes or cut; no terminator. The slot's later bytes keep
 // their values. keyLength is capped at the slot's 16 bytes.
@@ -35,6 +41,16 @@ std::array<char, kKeyTextBufferSize> hexKeyScratch(std::string_view utf8);
 // Password transformation through WirelessEncrypt, 128-bit when the slot's
 // key length at this moment is above 5.
 void transformPassword(std::string_view passwordUtf8, uint8_t* slot, uint8_t keyLengthNow);
+
+// Hex parse: the 8-bit form of a key text (UTF-8) parsed by `parse` into a
+// whole 16-byte key slot. Returns what `parse` returns.
+int32_t parseHexKey(ParseKeyFunction parse, std::string_view keyUtf8, uint8_t* slot);
+
+// Encodes a key text (UTF-8) into key slot 0 of the record by `encoding`:
+// text copy of keyLength[0] bytes, hex parse through `parse`, or password
+// transformation with the 128-bit flag taken from keyLength[0].
+void encodePreferredKey(std::string_view keyUtf8, KeyEncoding encoding, ParseKeyFunction parse,
+                        PrismPrefsRecord& record);
 
 // A decimal number read the way atoi reads it, from at most the first 63
 // characters: leading white space, an optional sign, then digits; 0 when

@@ -14,7 +14,6 @@ namespace {
 namespace keys = settings_keys;
 namespace values = settings_values;
 
-constexpr int32_t kKeySlotLimit = static_cast<int32_t>(kKeySlotSize);
 constexpr std::size_t kMaxSSIDLength = kSSIDFieldSize - 1;
 
 bool isOn(const SettingsDictionary& settings, std::string_view key) {
@@ -42,19 +41,8 @@ KeyEncoding mapKeyType(const SettingsDictionary& settings, PrismPrefsRecord& rec
 }
 
 void mapPreferredKey(const SettingsDictionary& settings, KeyEncoding encoding, PrismPrefsRecord& record) {
-    std::optional<std::string> value = settings.string(keys::kWEPKeyValue);
-    if (!value) return;
-    uint8_t* slot = record.key[0];
-    switch (encoding) {
-        case KeyEncoding::TextCopy:
-            copyTextKey(platform::toMacRoman(*value), slot, record.keyLength[0]);
-            break;
-        case KeyEncoding::HexParse:
-            parseKeyLoaderBuild(hexKeyScratch(*value).data(), slot, kKeySlotLimit);
-            break;
-        case KeyEncoding::PasswordTransformation:
-            transformPassword(*value, slot, record.keyLength[0]);
-            break;
+    if (std::optional<std::string> value = settings.string(keys::kWEPKeyValue)) {
+        encodePreferredKey(*value, encoding, parseKeyLoaderBuild, record);
     }
 }
 
@@ -68,10 +56,8 @@ uint16_t txKeyIndexFor(int32_t keyNumber) {
 void mapMultipleKeys(const SettingsDictionary& settings, PrismPrefsRecord& record) {
     record.wepEnabled = 1;
     for (std::size_t slot = 0; slot < kKeySlotCount; ++slot) {
-        std::optional<std::string> text = settings.string(keys::kWEPKeys[slot]);
-        int32_t written = text ? parseKeyLoaderBuild(hexKeyScratch(*text).data(), record.key[slot], kKeySlotLimit)
-                               : parseKeyLoaderBuild(nullptr, record.key[slot], kKeySlotLimit);
-        record.keyLength[slot] = static_cast<uint8_t>(written);
+        const std::string text = settings.string(keys::kWEPKeys[slot]).value_or("");
+        record.keyLength[slot] = static_cast<uint8_t>(parseHexKey(parseKeyLoaderBuild, text, record.key[slot]));
     }
     if (std::optional<std::string> txKey = settings.string(keys::kWEPTxKey)) {
         record.txKeyIndex = txKeyIndexFor(decimalValue(*txKey));
