@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "bench/BareSocketIo.h"
 #include "driver/80211UserClientWrapper.h"
 #include "platform/Locations.h"
 
@@ -42,26 +43,6 @@ void header(uint8_t* frame, uint16_t kind, uint32_t sequence, uint32_t bodySize)
     put32(frame + 12, bodySize);
 }
 
-bool sendAll(int fd, const uint8_t* bytes, std::size_t size) {
-    while (size > 0) {
-        const ssize_t put = ::send(fd, bytes, size, MSG_NOSIGNAL);
-        if (put <= 0) return false;
-        bytes += put;
-        size -= static_cast<std::size_t>(put);
-    }
-    return true;
-}
-
-bool receiveAll(int fd, uint8_t* bytes, std::size_t size) {
-    while (size > 0) {
-        const ssize_t got = ::recv(fd, bytes, size, 0);
-        if (got <= 0) return false;
-        bytes += got;
-        size -= static_cast<std::size_t>(got);
-    }
-    return true;
-}
-
 // One settings-record call; the reply overwrites the record.
 bool callWithRecord(int fd, uint32_t method, uint32_t sequence, uint8_t (&record)[kPrefsRecordSize]) {
     uint8_t frame[kHeader + kCallFixed + kPrefsRecordSize];
@@ -71,7 +52,7 @@ bool callWithRecord(int fd, uint32_t method, uint32_t sequence, uint8_t (&record
     put32(frame + kHeader + 8, kPrefsRecordSize);
     std::memcpy(frame + kHeader + kCallFixed, record, kPrefsRecordSize);
     uint8_t reply[kHeader + kReplyFixed + kPrefsRecordSize];
-    if (!sendAll(fd, frame, sizeof frame) || !receiveAll(fd, reply, sizeof reply)) return false;
+    if (!bench::sendAll(fd, frame, sizeof frame) || !bench::receiveAll(fd, reply, sizeof reply)) return false;
     if (get32(reply + kHeader) != 0 || get32(reply + kHeader + 4) != kPrefsRecordSize) return false;
     std::memcpy(record, reply + kHeader + kReplyFixed, kPrefsRecordSize);
     return true;
@@ -91,7 +72,7 @@ int main() {
     header(open, kOpen, 1, 4);
     put32(open + kHeader, 0);
     uint8_t openReply[kHeader + 4];
-    if (!sendAll(fd, open, sizeof open) || !receiveAll(fd, openReply, sizeof openReply)) return 1;
+    if (!bench::sendAll(fd, open, sizeof open) || !bench::receiveAll(fd, openReply, sizeof openReply)) return 1;
     if (get32(openReply + kHeader) != 0) return 1;
 
     uint8_t record[kPrefsRecordSize] = {};

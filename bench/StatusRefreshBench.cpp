@@ -10,6 +10,7 @@
 #include <string>
 #include <thread>
 
+#include "bench/BareSocketIo.h"
 #include "bench/BenchSupport.h"
 #include "driver/80211UserClientWrapper.h"
 #include "platform/IOKitServer.h"
@@ -18,26 +19,6 @@
 namespace {
 
 // ------------------------------------------------------------------ floor
-
-bool sendExactly(int fd, const uint8_t* bytes, std::size_t size) {
-    while (size > 0) {
-        const ssize_t put = ::send(fd, bytes, size, MSG_NOSIGNAL);
-        if (put <= 0) return false;
-        bytes += put;
-        size -= static_cast<std::size_t>(put);
-    }
-    return true;
-}
-
-bool receiveExactly(int fd, uint8_t* bytes, std::size_t size) {
-    while (size > 0) {
-        const ssize_t got = ::recv(fd, bytes, size, 0);
-        if (got <= 0) return false;
-        bytes += got;
-        size -= static_cast<std::size_t>(got);
-    }
-    return true;
-}
 
 // Eight round trips of a 1028-byte record each way to a thread that sends
 // every record straight back: what any transport between two processes
@@ -50,7 +31,7 @@ void BM_StatusRefreshFloor(benchmark::State& state) {
     }
     std::thread echo([fd = pair[1]] {
         uint8_t record[kRIDRecordSize];
-        while (receiveExactly(fd, record, sizeof record) && sendExactly(fd, record, sizeof record)) {
+        while (bench::receiveAll(fd, record, sizeof record) && bench::sendAll(fd, record, sizeof record)) {
         }
     });
     NMX80211UserClientRID record{};
@@ -60,7 +41,7 @@ void BM_StatusRefreshFloor(benchmark::State& state) {
         for (uint16_t rid : bench::kStatusRecords) {
             record.rid = rid;
             record.length = kRIDDataCapacity;
-            ok &= sendExactly(pair[0], bytes, sizeof record) && receiveExactly(pair[0], bytes, sizeof record);
+            ok &= bench::sendAll(pair[0], bytes, sizeof record) && bench::receiveAll(pair[0], bytes, sizeof record);
         }
     }
     ::shutdown(pair[0], SHUT_RDWR);
