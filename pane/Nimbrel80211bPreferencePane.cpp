@@ -48,14 +48,6 @@ constexpr KeyPrompt kKeyPrompts[] = {
 std::string_view yesOrNo(bool on) { return on ? values::kYes : values::kNo; }
 bool isOn(const CheckBox* box) { return box->state() != 0; }
 
-// A transmit-key row from "WEPTxKey", counted from 1; the first row when
-// the number names no row.
-int txKeyRowFromSetting(const std::string& text) {
-    const long row = decimalValue(text) - 1L;
-    return (row >= 0 && row < kTxKeyRows) ? static_cast<int>(row) : 0;
-}
-
-
 }  // namespace
 
 Nimbrel80211bPreferencePane::Nimbrel80211bPreferencePane(std::string settingsFile)
@@ -211,7 +203,7 @@ void Nimbrel80211bPreferencePane::setKeysFromSettings() {
 }
 
 void Nimbrel80211bPreferencePane::setTxKeyFromSettings() {
-    if (const auto txKey = storedSetting(keys::kWEPTxKey)) showTxKey->selectCell(txKeyRowFromSetting(*txKey), 0);
+    if (const auto txKey = storedSetting(keys::kWEPTxKey)) showTxKey->selectCell(txKeyIndexFromSetting(*txKey), 0);
 }
 
 void Nimbrel80211bPreferencePane::fillNetworkList() {

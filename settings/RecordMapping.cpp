@@ -46,13 +46,6 @@ void mapPreferredKey(const SettingsDictionary& settings, KeyEncoding encoding, P
     }
 }
 
-// A transmit key number outside 1 to 4 selects the first key, as the pane
-// shows such a value.
-uint16_t txKeyIndexFor(int32_t keyNumber) {
-    bool inRange = keyNumber >= 1 && keyNumber <= static_cast<int32_t>(kKeySlotCount);
-    return inRange ? static_cast<uint16_t>(keyNumber - 1) : 0;
-}
-
 void mapMultipleKeys(const SettingsDictionary& settings, PrismPrefsRecord& record) {
     record.wepEnabled = 1;
     for (std::size_t slot = 0; slot < kKeySlotCount; ++slot) {
@@ -60,7 +53,7 @@ void mapMultipleKeys(const SettingsDictionary& settings, PrismPrefsRecord& recor
         record.keyLength[slot] = static_cast<uint8_t>(parseHexKey(parseKeyLoaderBuild, text, record.key[slot]));
     }
     if (std::optional<std::string> txKey = settings.string(keys::kWEPTxKey)) {
-        record.txKeyIndex = txKeyIndexFor(decimalValue(*txKey));
+        record.txKeyIndex = txKeyIndexFromSetting(*txKey);
     }
 }
 
@@ -86,4 +79,10 @@ PrismPrefsRecord mapSettingsOntoRecord(const SettingsDictionary& settings, Prism
     }
     if (isOn(settings, keys::kWEPMultipleKeys)) mapMultipleKeys(settings, record);
     return record;
+}
+
+uint16_t txKeyIndexFromSetting(std::string_view text) {
+    const int32_t keyNumber = decimalValue(text);
+    const bool namesAKey = keyNumber >= 1 && keyNumber <= static_cast<int32_t>(kKeySlotCount);
+    return namesAKey ? static_cast<uint16_t>(keyNumber - 1) : 0;
 }

@@ -16,3 +16,7 @@ PrismPrefsRecord mapSettingsOntoRecord(const SettingsDictionary& settings, Prism
 // Sets ssid to a network name (UTF-8): its 8-bit form, at most 63 bytes,
 // zeros after it. Shared by the loader's mapping and the pane's apply.
 void setNetworkName(PrismPrefsRecord& record, std::string_view nameUtf8);
+
+// The txKeyIndex of a "WEPTxKey" value, which counts keys from 1: 0 to 3, and
+// 0 (the first key) when the value names no key. Also the pane's row for it.
+uint16_t txKeyIndexFromSetting(std::string_view text);
